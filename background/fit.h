@@ -1,0 +1,26 @@
+// The background fit: the pre-edge line, the segments above the edge, the
+// k^2-weighted least-squares fit of the background model and the edge jump,
+// with the screen report of EDGE, SLOPE, JUMP, EWL and HWL.
+#pragma once
+
+#include <string>
+
+namespace xas {
+
+struct Run;
+
+// The segment table: number of segments and knots for data reaching e(n),
+// with the weight exponent, term counts and mode. Fills model.spl0.nsp,
+// model.spl1.xk and ideg, model.spll.mode and run.whf.
+void choose_segments(Run& run);
+
+// The pre-edge line over points 2 up to the first point above e1 (that point
+// included). Returns the number of points used; fills aa and bb when at
+// least two were used and the line is determined.
+int pre_edge_line(Run& run, float e1);
+
+// fit_background: everything above, in order. Fails, with a message for the
+// user, when the data leave the pre-edge line or the background undetermined.
+bool fit_background(Run& run, std::string* err);
+
+}  // namespace xas

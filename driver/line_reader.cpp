@@ -1,0 +1,34 @@
+#include "driver/line_reader.h"
+
+namespace xas {
+
+LineReader::LineReader(std::FILE* in, std::size_t limit) : in_(in), limit_(limit), line_(limit) {}
+
+// Byte by byte through the stream's own buffer, so that an answer typed on a
+// terminal is taken as soon as its line is complete.
+int LineReader::get() {
+  if (eof_) return EOF;
+  int c = getc_unlocked(in_);
+  if (c == EOF) eof_ = true;
+  return c;
+}
+
+bool LineReader::next(std::string_view* line) {
+  int c = get();
+  if (skip_lf_) {
+    skip_lf_ = false;
+    if (c == '\n') c = get();
+  }
+  if (c == EOF) return false;
+  std::size_t len = 0;
+  while (c != EOF && c != '\n' && c != '\r') {
+    if (len < limit_) line_[len++] = static_cast<char>(c);
+    c = get();
+  }
+  if (c == '\r') skip_lf_ = true;
+  ++lines_read_;
+  *line = std::string_view(line_.data(), len);
+  return true;
+}
+
+}  // namespace xas

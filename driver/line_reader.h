@@ -1,0 +1,34 @@
+// Reads a text stream line by line. A line ends at a line feed, a carriage
+// return, or a carriage return followed by a line feed; the end-of-line
+// characters are not part of the line. A line longer than the reader's limit
+// keeps its first `limit` characters and the rest is dropped.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+namespace xas {
+
+class LineReader {
+ public:
+  LineReader(std::FILE* in, std::size_t limit);
+
+  // The next line, valid until the next call; false at end of input or on a
+  // read error (a final line without its line feed is still returned).
+  bool next(std::string_view* line);
+  // Lines returned so far.
+  long lines_read() const { return lines_read_; }
+
+ private:
+  int get();  // next byte or EOF
+  std::FILE* in_;
+  std::size_t limit_;
+  std::vector<char> line_;   // the current line, at most limit_ characters
+  bool skip_lf_ = false;     // the last line ended with a carriage return
+  bool eof_ = false;
+  long lines_read_ = 0;
+};
+
+}  // namespace xas

@@ -1,0 +1,155 @@
+#include "output/plot_scripts.h"
+
+#include "driver/freeform_write.h"
+#include "driver/naming.h"
+#include "driver/run.h"
+#include "output/layout.h"
+
+namespace xas {
+
+namespace {
+
+void command(ResultFile& out, std::string_view text) {
+  out.record(FreeFormRecord().add_text(text));
+}
+
+// A row (x, y): a blank, x in F8.2, a blank, y in F8.5.
+void row(ResultFile& out, float x, float y) {
+  static const Layout kRow("(1X,F8.2,1X,F8.5)");
+  char buf[64];
+  out.lines(std::string_view(buf, kRow.render(buf, {x, y})));
+}
+
+// A short row (x, y): a blank, x in F6.3, a blank, y in F8.5.
+void short_row(ResultFile& out, float x, float y) {
+  static const Layout kShortRow("(1X,F6.3,1X,F8.5)");
+  char buf[64];
+  out.lines(std::string_view(buf, kShortRow.render(buf, {x, y})));
+}
+
+// The file-name title of the EXAFS and Fourier plots.
+void file_title(Run& run, ResultFile& out) {
+  static const Layout kTitle("('TITLE 3. 9.7 SIZE 3 ''',A90)");
+  out.lines(kTitle.format({run.file.view()}));
+}
+
+}  // namespace
+
+float exafs_plot_limit(float examax) {
+  struct Step {
+    float above;
+    float limit;
+  };
+  static const Step kLadder[] = {{0.01f, 0.02f}, {0.02f, 0.05f}, {0.05f, 0.1f},
+                                 {0.1f, 0.15f},  {0.15f, 0.2f},  {0.2f, 0.25f},
+                                 {0.25f, 0.3f},  {0.3f, 0.4f}};
+  float exalim = 0.01f;
+  for (const Step& step : kLadder)
+    if (examax > step.above) exalim = step.limit;
+  return exalim;
+}
+
+void set_exafs_plot_limits(Run& run) {
+  run.lmax = static_cast<int>(run.exafs.k(run.data.n) + 1.0f);
+  run.exalim = exafs_plot_limit(run.examax);
+}
+
+bool write_absorption_plot(Run& run, std::string* err) {
+  if (!start_result_file(run, kAbsorptionPlotFile, err)) return false;
+  ResultFile& out = run.unit83;
+  const Data& data = run.data;
+  const Deriv& deriv = run.deriv;
+  const float e0 = run.model.spl0.e0;
+  const float aa = run.aa, bb = run.bb, ajump = run.ajump;
+
+  command(out, "SET MODE VECTOR");
+  command(out, "SET FONT DUPLEX");
+  command(out, "SET WINDOW X .9 6.3 Y 1.2 6");
+  command(out, "SET LABEL SIZE 2.");
+  static const Layout kFile("('TITLE .2 9.5 SIZE 3 ''FILE ',A90)");
+  static const Layout kEdge("('TITLE 3. 8.5 SIZE 2.5 ''EDGE= ',F7.1)");
+  static const Layout kSlope("('TITLE ''SLOPE=',F7.3)");
+  static const Layout kJump("('TITLE ''JUMP= ',F7.3)");
+  static const Layout kEwl("('TITLE 8. 8.5 SIZE 2.5 ''EWL=  ',F7.1)");
+  static const Layout kHwl("('TITLE ''HWL=  ',F7.3)");
+  out.lines(kFile.format({run.file.view()}));
+  out.lines(kEdge.format({e0 * 1000.0f}));
+  out.lines(kSlope.format({run.slp / ajump}));
+  out.lines(kJump.format({ajump}));
+  out.lines(kEwl.format({run.ewl * 1000.0f}));
+  out.lines(kHwl.format({run.wl / ajump}));
+  command(out, "TITLE 3.1 .5 SIZE 2.5 'E(eV)'");
+  command(out, "TITLE 2. 6.3  SIZE 2.5 'dABS./dE'");
+  for (int j = 1; j <= deriv.n; ++j)
+    out.record(FreeFormRecord().add_real(deriv.emid(j) * 1000.0f).add_real(deriv.slope(j)));
+  command(out, "PLOT");
+
+  command(out, "SET WINDOW X 7.6 13. Y 1.2 6.");
+  command(out, "TITLE 9.8 .5 SIZE 2.5 'E(eV)'");
+  command(out, "TITLE 8.8 6.3 SIZE 2.5 'ABS.'");
+  for (int j = 1; j <= data.n; ++j) row(out, data.energy(j) * 1000.0f, data.absorption(j));
+  command(out, "PLOT");
+  // The pre-edge line from the first energy to its mirror image about the edge.
+  const float e_first = data.energy(1);
+  const float mirror = 2.0f * e0 - e_first;
+  row(out, e_first * 1000.0f, bb + e_first * aa);
+  row(out, mirror * 1000.0f, bb + mirror * aa);
+  command(out, "JOIN");
+  // A vertical stroke at the edge.
+  row(out, e0 * 1000.0f, data.absorption(1) - ajump * 0.2f);
+  row(out, e0 * 1000.0f, ajump * 1.2f + data.absorption(1));
+  command(out, "JOIN");
+  // The background above the edge.
+  for (int j = 1; j <= data.n; ++j)
+    if (data.energy(j) >= e0) row(out, data.energy(j) * 1000.0f, run.fit(j));
+  command(out, "JOIN DASH");
+  // A horizontal stroke at the white line.
+  const float reach = (run.ewl - e_first) * 0.2f;
+  float ex = run.ewl - reach;
+  row(out, ex * 1000.0f, bb + (aa * ex + run.wl));
+  ex = run.ewl + reach;
+  row(out, ex * 1000.0f, bb + (aa * ex + run.wl));
+  command(out, "JOIN");
+  return true;
+}
+
+bool write_exafs_plot(Run& run, std::string* err) {
+  if (!start_result_file(run, kExafsPlotFile, err)) return false;
+  ResultFile& out = run.unit86;
+  command(out, "SET MODE VECTOR");
+  command(out, "SET FONT DUPLEX");
+  command(out, "SET WINDOW X 2 12.5 Y 1.5 9.2");
+  out.record(FreeFormRecord()
+                 .add_text("SET LIMITS X 0 ")
+                 .add_integer(run.lmax)
+                 .add_text(" Y ")
+                 .add_real(-run.exalim)
+                 .add_real(run.exalim));
+  command(out, "SET LABEL SIZE 2.5");
+  command(out, "TITLE 6.7 .4 SIZE 3 'k1(4A515O20-11)'");
+  command(out, "CASE                ' U C CVUSVC  C '");
+  command(out, "TITLE .5 5. SIZE 3 ANGLE 90 'EXAFS'");
+  file_title(run, out);
+  for (int i = run.ne0; i <= run.exafs.n; ++i) short_row(out, run.exafs.k(i), run.exafs.chi(i));
+  command(out, "JOIN 1");
+  return true;
+}
+
+bool write_fourier_plot(Run& run, std::string* err) {
+  if (!start_result_file(run, kFourierPlotFile, err)) return false;
+  ResultFile& out = run.unit87;
+  command(out, "SET MODE VECTOR");
+  command(out, "SET FONT DUPLEX");
+  command(out, "SET WINDOW X 2 12.5 Y 1.5 9.2");
+  out.record(FreeFormRecord().add_text("SET LIMITS X 0 ").add_real(run.rmax).add_text(" "));
+  command(out, "SET LABEL SIZE 2.5");
+  command(out, "TITLE 6.7 .4 SIZE 3 'R1(4A515O2)'");
+  command(out, "CASE                ' U C CVUSV '");
+  command(out, "TITLE .5 5. SIZE 3 ANGLE 90 'FOURIER'");
+  file_title(run, out);
+  for (int m = 1; m <= run.fourie.n; ++m) short_row(out, run.fourie.r(m), run.fourie.ft_mod(m));
+  command(out, "JOIN 1");
+  return true;
+}
+
+}  // namespace xas

@@ -1,0 +1,21 @@
+// The photoelectron wave-number axis k of every point, measured from E0.
+#pragma once
+
+#include "driver/records.h"
+
+namespace xas {
+
+struct Run;
+
+// exafs: the EXAFS signal on the wave-number axis. Element i belongs to point i.
+struct Exafs {
+  int n = 0;                        // set by the signal pass
+  OneBased<float, kMaxPoints> k;    // 1/Angstrom; 0 at or below E0
+  OneBased<float, kMaxPoints> chi;  // 0 below E0
+};
+
+// k(i) = sqrt(262.47 * (E(i) - E0)) above the edge, else 0; ne0 = one past the
+// last point at or below E0.
+void wave_numbers(Run& run);
+
+}  // namespace xas

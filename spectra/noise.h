@@ -1,0 +1,30 @@
+// The noise estimate: the r.m.s. scatter of the spectrum about local
+// five-term polynomial fits, over the pre-edge range and over intervals of
+// about 20 points above the edge.
+#pragma once
+
+namespace xas {
+
+struct Run;
+
+// The interval arithmetic above the edge, for n points from jp0 on.
+struct Intervals {
+  int ninter = 0;  // number of intervals (0: none)
+  int npitv = 0;   // interval step in points
+  int nshow = 0;   // every nshow-th interval is reported
+};
+Intervals plan_intervals(int n, int jp0);
+
+// First and last point of interval m (1-based) of a plan.
+void interval_range(const Intervals& plan, int m, int n, int jp0, int* mp0, int* mp1);
+
+// The fit over mp0..mp1 with x = (energy - eb) + s; fills noise(mp0..mp1)
+// with the absolute residuals and returns the r.m.s. Sets *singular when the
+// solver met a zero pivot.
+double noise_fit(Run& run, int mp0, int mp1, float eb, float s, bool* singular);
+
+// estimate_noise: the pre-edge range, the intervals, their screen lines, the
+// noise column, the plot blocks and the average lines.
+void estimate_noise(Run& run);
+
+}  // namespace xas

@@ -1,0 +1,97 @@
+#include "spectra/transform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "background/powers.h"
+#include "driver/run.h"
+
+namespace xas {
+
+float window(float k, float akmin, float akmax, float dk, float pi) {
+  float w = 1.0f;
+  if (k < akmin || k > akmax) w = 0.0f;
+  if (akmin < k && k < akmin + dk) w = std::sin((pi / 2.0f) * ((k - akmin) / dk));
+  if (akmax - dk < k && k < akmax) w = std::sin((pi / 2.0f) * ((akmax - k) / dk));
+  if (k == akmin || k == akmax) w = 0.0f;
+  return w;
+}
+
+namespace {
+
+// The sums of grid points first..last (1-based, inclusive), each over the
+// selected points in their order.
+void transform_range(Fourie& fourie, const Selection& sel, float rmin, float dr, int first,
+                     int last) {
+  const float* ex1 = sel.ex1.begin();
+  const float* akf = sel.akf.begin();
+  const float* dkf = sel.dkf.begin();
+  for (int m = first; m <= last; ++m) {
+    const float r = rmin + static_cast<float>(m - 1) * dr;
+    fourie.r(m) = r;
+    float ft_sin = fourie.ft_sin(m);
+    float ft_cos = fourie.ft_cos(m);
+    const float r2 = r + r;
+    for (int j = 0; j < sel.l; ++j) {
+      const float a = dkf[j] * ex1[j];
+      const float t = akf[j] * r2;
+      ft_sin = std::sin(t) * a + ft_sin;
+      ft_cos = std::cos(t) * a + ft_cos;
+    }
+    fourie.ft_sin(m) = ft_sin;
+    fourie.ft_cos(m) = ft_cos;
+    fourie.ft_mod(m) = std::sqrt(ft_cos * ft_cos + ft_sin * ft_sin);
+  }
+}
+
+}  // namespace
+
+void fourier_transform(Run& run, int threads) {
+  if (run.logic.fourier != 'S') return;
+  Fourie& fourie = run.fourie;
+  const Exafs& exafs = run.exafs;
+  for (int m = 1; m <= kMaxPoints; ++m) {
+    fourie.ft_sin(m) = 0.0f;
+    fourie.ft_cos(m) = 0.0f;
+    fourie.ft_mod(m) = 0.0f;
+  }
+
+  Selection& sel = run.selection;
+  sel.l = 0;
+  // A point is selected when its window value is positive; the last point has
+  // no following point to give its integration element and is never taken.
+  for (int i = 1; i < exafs.n; ++i) {
+    const float k = exafs.k(i);
+    const float w = window(k, run.akmin, run.akmax, run.dk, run.pi);
+    if (k > 0.0f && w > 0.0f) {
+      ++sel.l;
+      sel.ex1(sel.l) = w * (exafs.chi(i) * real_power(k, run.wh));
+      sel.akf(sel.l) = k;
+      sel.dkf(sel.l) = (exafs.k(i + 1) - exafs.k(i)) / 2.0f;
+    }
+  }
+
+  const int n = std::min(fourie.n, kMaxPoints);
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  threads = std::min(threads, std::max(1, n / 50));
+  if (threads <= 1 || sel.l == 0) {
+    transform_range(fourie, sel, run.rmin, run.dr, 1, n);
+    return;
+  }
+  // Independent R points on separate threads, one block of the grid each;
+  // every point costs the same, so equal blocks keep the threads equally busy.
+  std::vector<std::thread> workers;
+  const int per = (n + threads - 1) / threads;
+  for (int t = 0; t < threads; ++t) {
+    int first = 1 + t * per;
+    int last = std::min(n, first + per - 1);
+    if (first > last) break;
+    workers.emplace_back(transform_range, std::ref(fourie), std::cref(sel), run.rmin, run.dr,
+                         first, last);
+  }
+  for (std::thread& worker : workers) worker.join();
+}
+
+}  // namespace xas
