@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "output/decimal.h"
 #include "output/fields.h"
 
 namespace xas {
@@ -52,7 +53,7 @@ void put_freeform_real(char* out, float value) {
     // into a tenth digit: no single-precision value lies within half a unit
     // of the ninth digit below a power of ten.
     const int decimals = a == 0.0f ? 8 : (a < 1.0f ? 9 : 9 - integer_digits(a));
-    p = std::to_chars(p, buf + sizeof buf, a, std::chars_format::fixed, decimals).ptr;
+    p = decimal_fixed(p, buf + sizeof buf, a, decimals);
     if (decimals == 0) *p++ = '.';  // "999999936." keeps its point
     right_align(out, kFixedWidth, buf, static_cast<int>(p - buf));
     std::memset(out + kFixedWidth, ' ', kRealWidth - kFixedWidth);
@@ -62,7 +63,7 @@ void put_freeform_real(char* out, float value) {
   // d.ddddddddE+xx; to_chars writes a lower-case "e" and at least two
   // exponent digits, which single-precision exponents never exceed.
   char* const start = p;
-  p = std::to_chars(p, buf + sizeof buf, a, std::chars_format::scientific, 8).ptr;
+  p = decimal_scientific(p, buf + sizeof buf, a, 8);
   for (char* q = start; q < p; ++q) {
     if (*q == 'e') *q = 'E';
   }

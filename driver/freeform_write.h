@@ -21,6 +21,7 @@ void put_freeform_real(char* out, float value);
 // Builds one record; line() gives it without its line feed.
 class FreeFormRecord {
  public:
+  FreeFormRecord() { buf_[0] = ' '; }
   FreeFormRecord& add_text(std::string_view text);
   FreeFormRecord& add_integer(int value);
   FreeFormRecord& add_real(float value);
@@ -31,7 +32,7 @@ class FreeFormRecord {
   void append(std::string_view s);
 
   static constexpr std::size_t kCapacity = 2048;
-  char buf_[kCapacity] = {' '};
+  char buf_[kCapacity];   // only the first len_ characters are ever read
   std::size_t len_ = 1;  // the leading blank
   bool has_items_ = false;
   bool last_was_text_ = false;

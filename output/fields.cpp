@@ -1,5 +1,7 @@
 #include "output/fields.h"
 
+#include "output/decimal.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -76,15 +78,15 @@ void put_fixed(char* out, float value, int w, int d) {
   // buf[0] is kept free for a possible sign.
   char buf[kConvBuffer];
   char* const digits = buf + 1;
-  const auto res = std::to_chars(digits, buf + kConvBuffer - 1, a, std::chars_format::fixed, d);
-  if (res.ec != std::errc()) {
+  char* const room = buf + kConvBuffer - 1;  // one column kept for a trailing point
+  char* end = decimal_fixed(digits, room, a, d);
+  if (end == room) {  // cannot happen within kConvBuffer; no room means no text
     stars(out, w);
     return;
   }
-  char* end = res.ptr;
-  if (d == 0) *end++ = '.';  // to_chars omits the point without decimals
+  if (d == 0) *end++ = '.';  // the conversion omits the point without decimals
 
-  // to_chars writes "0.ddd" (or "0." after the line above) for a value whose
+  // The conversion writes "0.ddd" (or "0." after the line above) for a value whose
   // integer part rounds to 0; that "0" is optional.
   const bool zero_integer = digits[0] == '0' && digits[1] == '.';
   char* text = zero_integer ? digits + 1 : digits;
@@ -126,17 +128,17 @@ void put_exponent(char* out, float value, int w, int d) {
     // Scientific form with d significant digits: "D1.D2...Dde±YY", where the
     // value is D1.D2... times 10^YY = 0.D1D2... times 10^(YY+1).
     char conv[kConvBuffer];
-    const auto res = std::to_chars(conv, conv + kConvBuffer, a, std::chars_format::scientific, d - 1);
-    if (res.ec != std::errc()) {
+    char* const conv_end = decimal_scientific(conv, conv + kConvBuffer, a, d - 1);
+    if (conv_end == conv + kConvBuffer) {
       stars(out, w);
       return;
     }
     const char* q = conv;
-    for (; q < res.ptr && *q != 'e'; ++q) {
+    for (; q < conv_end && *q != 'e'; ++q) {
       if (*q != '.') *p++ = *q;
     }
     int y = 0;
-    std::from_chars(q + 1 + (q[1] == '+' ? 1 : 0), res.ptr, y);
+    std::from_chars(q + 1 + (q[1] == '+' ? 1 : 0), conv_end, y);
     x = y + 1;
   }
   *p++ = 'E';
