@@ -90,11 +90,14 @@ bool reduce(Run& run, std::string* err) {
 
   extract_signal(run);
   choose_transform(run);
-  fourier_transform(run);
+  // The transform prints nothing and only the Fourier files read it: it runs
+  // on the other cores while the noise stage and the absorption rows go on.
+  start_fourier_transform(run);
 
   if (run.itop == 1 && !open_noise_plot(run, err)) return false;
   estimate_noise(run);
   write_absorption_rows(run);
+  finish_fourier_transform(run);
   if (!write_fourier_file(run, err) || !write_exafs_file(run, err)) return false;
   if (run.itop == 1) {
     if (!write_absorption_plot(run, err)) return false;

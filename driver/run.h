@@ -67,6 +67,7 @@ struct Run {
   float rmin = 0.0f, rmax = 0.0f, dr = 0.0f;
   Selection selection;
   Fourie fourie;
+  TransformJob transform_job;  // the R points still being computed
 
   // Limits of the EXAFS plot.
   int lmax = 0;

@@ -48,7 +48,32 @@ void transform_range(Fourie& fourie, const Selection& sel, float rmin, float dr,
 
 }  // namespace
 
-void fourier_transform(Run& run, int threads) {
+void TransformJob::start(std::function<void(int, int)> work, int points, int workers) {
+  finish();
+  work_ = std::move(work);
+  points_ = points;
+  next_.store(1);
+  for (int t = 0; t < workers; ++t) threads_.emplace_back(&TransformJob::take_chunks, this);
+}
+
+void TransformJob::take_chunks() {
+  constexpr int kChunk = 10;
+  for (;;) {
+    const int first = next_.fetch_add(kChunk);
+    if (first > points_) return;
+    work_(first, std::min(points_, first + kChunk - 1));
+  }
+}
+
+void TransformJob::finish() {
+  if (!work_) return;
+  take_chunks();
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+  work_ = nullptr;
+}
+
+void start_fourier_transform(Run& run, int threads) {
   if (run.logic.fourier != 'S') return;
   Fourie& fourie = run.fourie;
   const Exafs& exafs = run.exafs;
@@ -73,25 +98,21 @@ void fourier_transform(Run& run, int threads) {
     }
   }
 
-  const int n = std::min(fourie.n, kMaxPoints);
+  const int points = std::min(fourie.n, kMaxPoints);
   if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  threads = std::min(threads, std::max(1, n / 50));
-  if (threads <= 1 || sel.l == 0) {
-    transform_range(fourie, sel, run.rmin, run.dr, 1, n);
-    return;
-  }
-  // Independent R points on separate threads, one block of the grid each;
-  // every point costs the same, so equal blocks keep the threads equally busy.
-  std::vector<std::thread> workers;
-  const int per = (n + threads - 1) / threads;
-  for (int t = 0; t < threads; ++t) {
-    int first = 1 + t * per;
-    int last = std::min(n, first + per - 1);
-    if (first > last) break;
-    workers.emplace_back(transform_range, std::ref(fourie), std::cref(sel), run.rmin, run.dr,
-                         first, last);
-  }
-  for (std::thread& worker : workers) worker.join();
+  const float rmin = run.rmin, dr = run.dr;
+  run.transform_job.start(
+      [&fourie, &sel, rmin, dr](int first, int last) {
+        transform_range(fourie, sel, rmin, dr, first, last);
+      },
+      points, threads - 1);
+}
+
+void finish_fourier_transform(Run& run) { run.transform_job.finish(); }
+
+void fourier_transform(Run& run, int threads) {
+  start_fourier_transform(run, threads);
+  finish_fourier_transform(run);
 }
 
 }  // namespace xas
