@@ -31,5 +31,14 @@ test-sanitize: deps
 demo: build
 	scripts/demo $(BUILD)/xasreduce
 
+fuzz: deps
+	JOBS=$(JOBS) scripts/fuzz $(FUZZ_SECONDS)
+
+bench: deps build
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DXAS_TESTS=OFF -DXAS_BENCH=ON > /dev/null
+	cmake --build build-bench -j $(JOBS) --target stages_bench xasreduce
+	build-bench/bench/stages_bench
+	bench/wall.sh build-bench/xasreduce
+
 clean:
 	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo
