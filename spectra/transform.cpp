@@ -11,11 +11,13 @@
 namespace xas {
 
 float window(float k, float akmin, float akmax, float dk, float pi) {
+  // Zero outside the window and at its ends, also when the window is
+  // narrower than a taper; inside, the rising taper over the first dk, the
+  // falling one over the last dk (which wins where both apply), 1 between.
+  if (k <= akmin || k >= akmax) return 0.0f;
   float w = 1.0f;
-  if (k < akmin || k > akmax) w = 0.0f;
-  if (akmin < k && k < akmin + dk) w = std::sin((pi / 2.0f) * ((k - akmin) / dk));
-  if (akmax - dk < k && k < akmax) w = std::sin((pi / 2.0f) * ((akmax - k) / dk));
-  if (k == akmin || k == akmax) w = 0.0f;
+  if (k < akmin + dk) w = std::sin((pi / 2.0f) * ((k - akmin) / dk));
+  if (akmax - dk < k) w = std::sin((pi / 2.0f) * ((akmax - k) / dk));
   return w;
 }
 

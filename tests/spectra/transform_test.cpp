@@ -141,6 +141,7 @@ TEST(FourierTransform, NoSelectedPointGivesZerosOnTheGrid) {
     run.fourie.ft_cos(m) = 7.0f;
     run.fourie.ft_mod(m) = 7.0f;
   }
+  const std::string before = t.screen();
   fourier_transform(run, 1);
   for (int m = 1; m <= kMaxPoints; ++m) {
     ASSERT_EQ(run.fourie.ft_sin(m), 0.0f) << m;
@@ -150,7 +151,7 @@ TEST(FourierTransform, NoSelectedPointGivesZerosOnTheGrid) {
   EXPECT_EQ(run.selection.l, 0);
   for (int m = 1; m <= 500; ++m) ASSERT_EQ(run.fourie.r(m), static_cast<float>(m - 1) * 0.02f) << m;
   EXPECT_NEAR(run.fourie.r(500), 9.98f, 1e-6f);
-  EXPECT_EQ(t.screen(), std::string()) << "the transform prints nothing";
+  EXPECT_EQ(t.screen(), before) << "the transform prints nothing";
 }
 
 // An irregular axis with points below, at and inside both tapers; several
