@@ -1,0 +1,188 @@
+#include "background/absorption_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/freeform_write.h"
+#include "driver/run.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
+
+namespace xas {
+namespace {
+
+using test::ScratchDir;
+using test::TestRun;
+
+std::string real(float v) {
+  char buf[16];
+  put_freeform_real(buf, v);
+  return std::string(buf, 16);
+}
+
+// Result files of the run go into `dir`, named after "cu".
+void name_results_in(Run& run, const ScratchDir& dir) {
+  const std::string base = dir.path() + "/cu";
+  ASSERT_LE(base.size(), 80u);
+  run.base = Name90(base);
+  run.ifi = static_cast<int>(base.size());
+}
+
+void set_edge(Run& run) {
+  run.model.spl0.e0 = 8.979f;
+  run.slp = 30.0f;
+  run.ajump = 1.5f;
+  run.ewl = 8.984375f;
+  run.wl = 1.875f;
+}
+
+TEST(AbsorptionFile, HeaderRepeatsTheEdgeParametersAndNamesTheColumns) {
+  ScratchDir dir;
+  TestRun t;
+  name_results_in(t.run(), dir);
+  set_edge(t.run());
+  std::string err;
+  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
+  t->unit98.close();
+  EXPECT_NE(t.screen().find("  >>> opening gnuplot file for absorption: "), std::string::npos);
+
+  const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            "# EDGE=   8979.00000 SLOPE=    20.00000 JUMP=   1.50000  EWL=  8984.37500 HWL =   1.25000");
+  EXPECT_EQ(lines[0].size(), 89u);
+  EXPECT_EQ(lines[1], " # Columns: 1-Energy 2-abs. 3-der. 4-bck 5-abs-lin 6-norm 7-noise");
+}
+
+TEST(AbsorptionFile, HeaderFieldsFollowTheValues) {
+  ScratchDir dir;
+  TestRun t;
+  name_results_in(t.run(), dir);
+  set_edge(t.run());
+  t->model.spl0.e0 = 11.103f;
+  t->slp = -3.0f;   // SLOPE = -12
+  t->ajump = 0.25f;
+  t->ewl = 11.109375f;
+  t->wl = 0.3125f;  // HWL = 1.25
+  std::string err;
+  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
+  t->unit98.close();
+  const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
+  ASSERT_GE(lines.size(), 1u);
+  EXPECT_EQ(lines[0],
+            "# EDGE=  11103.00000 SLOPE=   -12.00000 JUMP=   0.25000  EWL= 11109.37500 HWL =   1.25000");
+}
+
+TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFromNearTheEdge) {
+  ScratchDir dir;
+  TestRun t;
+  name_results_in(t.run(), dir);
+  set_edge(t.run());
+  // An edge whose single-precision 0.998 * E0 lies just below the exact
+  // product, so that the point at it tells the single product from others.
+  float e0 = 8.979f;
+  while (!(static_cast<double>(e0 * 0.998f) < static_cast<double>(e0) * 0.998 &&
+           static_cast<double>(e0 * 0.998f) < static_cast<double>(e0) * static_cast<double>(0.998f)))
+    e0 = std::nextafter(e0, 10.0f);
+  t->model.spl0.e0 = e0;
+  const float low = e0 * 0.998f;
+  const std::vector<float> energies = {8.9f, std::nextafter(low, 0.0f), low, e0, 9.0f, 9.25f};
+  Data& d = t->data;
+  d.n = static_cast<int>(energies.size());
+  for (int i = 1; i <= d.n; ++i) {
+    const float f = static_cast<float>(i);
+    d.energy(i) = energies[static_cast<std::size_t>(i - 1)];
+    d.absorption(i) = 0.5f + 0.1f * f;
+    t->deriv.slope(i) = -0.25f * f;
+    t->fit(i) = 1.0f + 0.01f * f;
+    d.abs_lin(i) = 0.03f * f;
+    t->anor(i) = 1.5f - 0.02f * f;
+    d.noise(i) = i % 2 == 0 ? 0.0f : 1e-4f * f;
+  }
+  std::string err;
+  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
+  write_absorption_rows(t.run());
+  t->unit98.close();
+
+  const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
+  ASSERT_EQ(lines.size(), 2u + static_cast<std::size_t>(d.n));
+  for (int i = 1; i <= d.n; ++i) {
+    const std::string& row = lines[static_cast<std::size_t>(i + 1)];
+    const bool below = i <= 2;  // points 1 and 2 lie below 0.998 * E0
+    const float want[7] = {d.energy(i) * 1000.0f, d.absorption(i), t->deriv.slope(i),
+                           below ? 0.0f : t->fit(i), d.abs_lin(i), below ? 0.0f : t->anor(i),
+                           d.noise(i)};
+    // A free-form record of seven reals: a blank, then 16 columns each,
+    // separated by one blank.
+    ASSERT_EQ(row.size(), 1u + 7u * 16u + 6u) << "row " << i;
+    for (int c = 0; c < 7; ++c) {
+      EXPECT_EQ(row.substr(static_cast<std::size_t>(1 + 17 * c), 16), real(want[c]))
+          << "row " << i << ", column " << c + 1;
+      if (c > 0) {
+        EXPECT_EQ(row[static_cast<std::size_t>(17 * c)], ' ');
+      }
+      // Nine significant digits give back the single-precision value.
+      EXPECT_EQ(std::stof(row.substr(static_cast<std::size_t>(1 + 17 * c), 16)), want[c])
+          << "row " << i << ", column " << c + 1;
+    }
+  }
+  // The point exactly at 0.998 * E0 keeps its background and normalisation.
+  EXPECT_EQ(lines[4].substr(1 + 17 * 3, 16), real(t->fit(3)));
+  EXPECT_EQ(lines[4].substr(1 + 17 * 5, 16), real(t->anor(3)));
+  EXPECT_EQ(lines[3].substr(1 + 17 * 3, 16), "  0.00000000    ");
+}
+
+// The whole program on the copper foil: the absorption file holds one row per
+// loaded point after its header and the noise summary.
+TEST(AbsorptionFile, CopperFoilRun) {
+  ScratchDir dir;
+  dir.write("cu_foil.dat", test::read_file(test::example("cu_foil.dat")));
+  const test::ProgramResult r = test::run_program(dir.path(), "cu_foil.dat\n2\n0\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = test::split_lines(dir.read("cu_foil.gabs"));
+  ASSERT_GT(lines.size(), 3u);
+  ASSERT_EQ(lines[0].size(), 89u);
+  ASSERT_EQ(lines[0].substr(0, 8), "# EDGE= ");
+  const double e0 = std::stod(lines[0].substr(8, 12));
+
+  // The screen report and the header agree on the edge.
+  const std::size_t at = r.out.find("\n EDGE=  ");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NEAR(std::stod(r.out.substr(at + 9, 16)), e0, 6e-6 * e0);
+
+  std::vector<std::vector<double>> rows;
+  for (std::size_t k = 3; k < lines.size(); ++k) {
+    std::istringstream in(lines[k]);
+    std::vector<double> v;
+    double x;
+    while (in >> x) v.push_back(x);
+    ASSERT_EQ(v.size(), 7u) << lines[k];
+    rows.push_back(v);
+  }
+  EXPECT_EQ(rows.size(), 1461u);
+  for (std::size_t k = 1; k < rows.size(); ++k) EXPECT_GT(rows[k][0], rows[k - 1][0]);
+  for (const auto& v : rows) {
+    if (std::fabs(v[0] - 0.998 * e0) < 0.01) continue;
+    if (v[0] < 0.998 * e0) {
+      EXPECT_EQ(v[3], 0.0) << "energy " << v[0];
+      EXPECT_EQ(v[5], 0.0) << "energy " << v[0];
+    } else {
+      EXPECT_GT(v[3], 0.0) << "energy " << v[0];
+      EXPECT_GT(v[5], 0.0) << "energy " << v[0];
+    }
+  }
+  // No slope is computed after the last point: its slot holds only the
+  // subtracted pre-edge slope. That slope follows from columns 2 and 5 of two
+  // points (absorption less line), energies in keV.
+  const auto& p = rows[10];
+  const auto& q = rows[100];
+  const double aa = ((p[1] - p[4]) - (q[1] - q[4])) / ((p[0] - q[0]) / 1000.0);
+  EXPECT_NEAR(rows.back()[2], -aa, 1e-3 * std::fabs(aa) + 1e-4);
+}
+
+}  // namespace
+}  // namespace xas
