@@ -163,9 +163,13 @@ bool locate_edge(Run& run, std::string* err) {
             (deriv.slope(c) - deriv.slope(c - 1));
   white_line_parabola(run, c);
 
+  // The vertex of the derivative parabola must stand among the points of the
+  // edge band; elsewhere (a parabola without a maximum there, or none at
+  // all) it is no edge energy.
   edge_parabola(run);
-  if (!std::isfinite(run.model.spl0.e0)) {
-    *err = "xasreduce: no edge energy: the derivative has no maximum at the steepest rise";
+  const float e0 = run.model.spl0.e0;
+  if (!(e0 >= data.energy(run.i1) && e0 <= data.energy(run.i2 + 1))) {
+    *err = "xasreduce: no edge energy: the derivative has no maximum at its steepest rise";
     return false;
   }
   return true;
