@@ -92,7 +92,7 @@ bool reduce(Run& run, std::string* err) {
   choose_transform(run);
   // The transform prints nothing and only the Fourier files read it: it runs
   // on the other cores while the noise stage and the absorption rows go on.
-  start_fourier_transform(run);
+  start_fourier_transform(run, run.threads);
 
   if (run.itop == 1 && !open_noise_plot(run, err)) return false;
   estimate_noise(run);

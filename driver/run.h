@@ -68,6 +68,7 @@ struct Run {
   Selection selection;
   Fourie fourie;
   TransformJob transform_job;  // the R points still being computed
+  int threads = 0;             // threads sharing the transform; 0: one per core
 
   // Limits of the EXAFS plot.
   int lmax = 0;
