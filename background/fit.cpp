@@ -9,6 +9,13 @@
 
 namespace xas {
 
+namespace {
+
+// Shortest energy range (keV) the background fit may span.
+constexpr float kMinFitRange = 0.02f;
+
+}  // namespace
+
 void choose_segments(Run& run) {
   const Data& data = run.data;
   Spl0& spl0 = run.model.spl0;
@@ -149,9 +156,17 @@ bool fit_background(Run& run, std::string* err) {
     ++fitted;
     if (!(i < n && data.energy(i) <= spl1.xk(spl0.nsp + 1))) break;
   }
+  // A background needs more points than terms, spread over some range: from
+  // less than 20 eV of data the polynomial, extrapolated to the edge, sets
+  // the jump by chance.
   if (fitted < npar) {
     *err = "xasreduce: too few points more than 30 eV above the edge to fit the background: " +
            std::to_string(fitted) + " for " + std::to_string(npar) + " parameters";
+    return false;
+  }
+  if (!(data.energy(i) - data.energy(run.imin) >= kMinFitRange)) {
+    *err = "xasreduce: the data end less than 20 eV beyond the start of the background fit"
+           " (E0 + 30 eV): too short a range to fit the background";
     return false;
   }
   run.imax = i - 1;
@@ -170,6 +185,13 @@ bool fit_background(Run& run, std::string* err) {
 
   report(run);
   return true;
+}
+
+bool check_jump(const Run& run, std::string* err) {
+  if (run.ajump > 0.0f && std::isfinite(run.ajump)) return true;
+  *err = "xasreduce: the background fit gives an edge jump of " + std::to_string(run.ajump) +
+         ": no absorption edge to normalise to";
+  return false;
 }
 
 }  // namespace xas

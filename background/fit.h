@@ -23,4 +23,9 @@ int pre_edge_line(Run& run, float e1);
 // user, when the data leave the pre-edge line or the background undetermined.
 bool fit_background(Run& run, std::string* err);
 
+// Everything after the fit divides by the edge jump: a jump that is not a
+// positive number (a background that steps down, as with I0 and I1 swapped,
+// or a fit that failed) leaves nothing to normalise to and stops the run.
+bool check_jump(const Run& run, std::string* err);
+
 }  // namespace xas

@@ -42,12 +42,13 @@ bool check_points(Run& run, std::string* err) {
   for (int i = 1; i <= data.n; ++i) {
     const char* what = nullptr;
     if (!std::isfinite(data.energy(i)))
-      what = "energy";
+      what = "an energy that is not a finite number";
+    else if (!(data.energy(i) > 0.0f))
+      what = "an energy that is not positive";
     else if (!std::isfinite(data.absorption(i)))
-      what = "absorption";
+      what = "an absorption that is not a finite number";
     if (what != nullptr) {
-      *err = "xasreduce: point " + std::to_string(i) + " of '" + name + "' has an " + what +
-             " that is not a finite number";
+      *err = "xasreduce: point " + std::to_string(i) + " of '" + name + "' has " + what;
       return false;
     }
   }
@@ -85,7 +86,7 @@ bool reduce(Run& run, std::string* err) {
 
   if (!locate_edge(run, err)) return false;
   wave_numbers(run);
-  if (!fit_background(run, err)) return false;
+  if (!fit_background(run, err) || !check_jump(run, err)) return false;
   if (!name_results(run, err) || !open_absorption_file(run, err)) return false;
 
   extract_signal(run);

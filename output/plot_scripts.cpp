@@ -50,7 +50,10 @@ float exafs_plot_limit(float examax) {
 }
 
 void set_exafs_plot_limits(Run& run) {
-  run.lmax = static_cast<int>(run.exafs.k(run.data.n) + 1.0f);
+  // Truncated toward zero; a wave number beyond the range of an integer
+  // (an absurd last energy) is held at the largest one.
+  const float limit = run.exafs.k(run.data.n) + 1.0f;
+  run.lmax = limit < 2147483520.0f ? static_cast<int>(limit) : 2147483647;
   run.exalim = exafs_plot_limit(run.examax);
 }
 

@@ -472,3 +472,27 @@ TEST(BackgroundFit, NoPointsBeyondTheStartOfTheFitAreRefusedWithoutAReport) {
 
 }  // namespace
 }  // namespace xas
+
+namespace xas {
+namespace {
+
+// Everything after the fit divides by the jump: only a positive finite jump
+// lets the run go on.
+TEST(EdgeJump, OnlyAPositiveFiniteJumpIsUsable) {
+  TestRun t;
+  std::string err;
+  for (float jump : {2.5f, 1e-6f}) {
+    t->ajump = jump;
+    EXPECT_TRUE(check_jump(t.run(), &err)) << jump;
+  }
+  for (float jump : {0.0f, -0.0f, -2.71f, std::numeric_limits<float>::infinity(),
+                     std::numeric_limits<float>::quiet_NaN()}) {
+    t->ajump = jump;
+    err.clear();
+    EXPECT_FALSE(check_jump(t.run(), &err)) << jump;
+    EXPECT_NE(err.find("edge jump"), std::string::npos) << err;
+  }
+}
+
+}  // namespace
+}  // namespace xas
