@@ -105,7 +105,7 @@ bool reduce(Run& run, std::string* err) {
     set_exafs_plot_limits(run);
     if (!write_exafs_plot(run, err) || !write_fourier_plot(run, err)) return false;
   }
-  return true;
+  return close_results(run, err);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 namespace xas {
 
-LineReader::LineReader(std::FILE* in, std::size_t limit) : in_(in), limit_(limit), line_(limit) {}
+// The line buffer is not cleared: only the part a line fills is ever touched.
+LineReader::LineReader(std::FILE* in, std::size_t limit)
+    : in_(in), limit_(limit), line_(new char[limit]) {}
 
 // Byte by byte through the stream's own buffer, so that an answer typed on a
 // terminal is taken as soon as its line is complete.
@@ -27,7 +29,7 @@ bool LineReader::next(std::string_view* line) {
   }
   if (c == '\r') skip_lf_ = true;
   ++lines_read_;
-  *line = std::string_view(line_.data(), len);
+  *line = std::string_view(line_.get(), len);
   return true;
 }
 

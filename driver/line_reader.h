@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 namespace xas {
 
@@ -25,7 +25,7 @@ class LineReader {
   int get();  // next byte or EOF
   std::FILE* in_;
   std::size_t limit_;
-  std::vector<char> line_;   // the current line, at most limit_ characters
+  std::unique_ptr<char[]> line_;  // the current line, at most limit_ characters
   bool skip_lf_ = false;     // the last line ended with a carriage return
   bool eof_ = false;
   long lines_read_ = 0;

@@ -1,14 +1,13 @@
 // xasreduce: reduces one X-ray absorption spectrum to its edge parameters,
 // EXAFS signal, Fourier transform and noise estimate.
 #include <cstdio>
-#include <memory>
 
 #include "driver/driver.h"
 #include "driver/run.h"
 
 int main() {
   // One instance of every record for the whole run, held in fixed arrays.
-  auto run = std::make_unique<xas::Run>(stdin, stdout, stderr);
+  xas::RunPtr run = xas::make_run(stdin, stdout, stderr);
   int status = xas::run_reduction(*run);
   run.reset();  // flushes and closes every result file
   return status;

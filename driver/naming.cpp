@@ -66,13 +66,11 @@ bool open(Run& run, int unit, const Name90& name, std::string* err) {
     fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     notice = " ... warning! overwriting previous version ...";
   }
-  std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w");
-  if (stream == nullptr) {
+  if (fd < 0) {
     *err = "Cannot open file '" + path + "': " + std::strerror(errno);
-    if (fd >= 0) ::close(fd);
     return false;
   }
-  result_unit(run, unit).attach(stream);
+  result_unit(run, unit).attach(fd, path);
   run.console.record(FreeFormRecord().add_text(notice));
   return true;
 }
@@ -94,6 +92,18 @@ bool name_results(Run& run, std::string* err) {
     }
   }
   return true;
+}
+
+bool close_results(Run& run, std::string* err) {
+  bool ok = true;
+  for (int unit : {98, 82, 97, 95, 83, 86, 87}) {
+    std::string message;
+    if (!result_unit(run, unit).close(&message) && ok) {
+      *err = message;
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 bool start_result_file(Run& run, const ResultKind& kind, std::string* err) {

@@ -54,6 +54,11 @@ ResultFile& result_unit(Run& run, int unit);
 // replace the data file itself.
 bool name_results(Run& run, std::string* err);
 
+// Writes out and closes every result file; fails, naming the first file,
+// when a write did not succeed (a full disk), so that no run reports success
+// over an incomplete file.
+bool close_results(Run& run, std::string* err);
+
 // Sets fileout to the base name plus the kind's extension, announces it and
 // opens it on its unit.
 bool start_result_file(Run& run, const ResultKind& kind, std::string* err);

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "background/edge.h"
 #include "background/model.h"
@@ -86,5 +87,16 @@ struct Run {
   ResultFile unit86;  // .tope  EXAFS plot
   ResultFile unit87;  // .topf  Fourier plot
 };
+
+// Frees a run state made by make_run.
+struct RunDeleter {
+  void operator()(Run* run) const;
+};
+using RunPtr = std::unique_ptr<Run, RunDeleter>;
+
+// The run state of the program: one instance, all its memory mapped at once
+// (a page fault each for the megabytes of fixed arrays would cost more than a
+// small reduction itself).
+RunPtr make_run(std::FILE* in, std::FILE* out, std::FILE* err);
 
 }  // namespace xas

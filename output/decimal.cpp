@@ -86,24 +86,55 @@ bool scaled(float a, int k, u128* n) {
   return true;
 }
 
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the decimal digits of v ending just before `end`, two at a time;
+// returns where they begin.
+char* digits_before(char* end, std::uint64_t v) {
+  while (v >= 100) {
+    const unsigned pair = static_cast<unsigned>(v % 100);
+    v /= 100;
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * pair, 2);
+  }
+  if (v >= 10) {
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * v, 2);
+  } else {
+    *--end = static_cast<char>('0' + v);
+  }
+  return end;
+}
+
 // Decimal digits of v, most significant first; returns the count.
 int to_digits(u128 v, char* out) {
   char tmp[48];
-  int n = 0;
+  char* const end = tmp + sizeof tmp;
+  char* begin;
   if (v <= UINT64_MAX) {
-    std::uint64_t w = static_cast<std::uint64_t>(v);
-    do {
-      tmp[n++] = static_cast<char>('0' + static_cast<int>(w % 10));
-      w /= 10;
-    } while (w != 0);
-    for (int i = 0; i < n; ++i) out[i] = tmp[n - 1 - i];
-    return n;
+    begin = digits_before(end, static_cast<std::uint64_t>(v));
+  } else {
+    // The low 19 digits first, zero-padded, then the rest.
+    constexpr std::uint64_t kChunk = 10000000000000000000ull;
+    const std::uint64_t low = static_cast<std::uint64_t>(v % kChunk);
+    begin = digits_before(end, low);
+    while (begin > end - 19) *--begin = '0';
+    u128 high = v / kChunk;
+    if (high <= UINT64_MAX) {
+      begin = digits_before(begin, static_cast<std::uint64_t>(high));
+    } else {
+      const std::uint64_t mid = static_cast<std::uint64_t>(high % kChunk);
+      char* const mid_end = begin;
+      begin = digits_before(begin, mid);
+      while (begin > mid_end - 19) *--begin = '0';
+      begin = digits_before(begin, static_cast<std::uint64_t>(high / kChunk));
+    }
   }
-  do {
-    tmp[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
-    v /= 10;
-  } while (v != 0);
-  for (int i = 0; i < n; ++i) out[i] = tmp[n - 1 - i];
+  const int n = static_cast<int>(end - begin);
+  std::memcpy(out, begin, static_cast<std::size_t>(n));
   return n;
 }
 

@@ -1,27 +1,70 @@
 #include "output/result_file.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "driver/freeform_write.h"
 
 namespace xas {
 
-void ResultFile::attach(std::FILE* stream) {
+void ResultFile::attach(int fd, std::string_view name) {
   close();
-  stream_ = stream;
-  std::setvbuf(stream_, nullptr, _IOFBF, 1 << 16);
+  fd_ = fd;
+  error_ = 0;
+  used_ = 0;
+  const std::size_t n = std::min(name.size(), sizeof name_ - 1);
+  std::memcpy(name_, name.data(), n);
+  name_[n] = '\0';
+}
+
+void ResultFile::flush() {
+  const char* p = buf_;
+  std::size_t left = used_;
+  while (left > 0 && error_ == 0) {
+    ssize_t written = ::write(fd_, p, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+    } else {
+      p += written;
+      left -= static_cast<std::size_t>(written);
+    }
+  }
+  used_ = 0;
+}
+
+void ResultFile::put(std::string_view text) {
+  while (!text.empty()) {
+    if (used_ == kBuffer) flush();
+    const std::size_t n = std::min(text.size(), kBuffer - used_);
+    std::memcpy(buf_ + used_, text.data(), n);
+    used_ += n;
+    text.remove_prefix(n);
+  }
 }
 
 void ResultFile::line(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream_);
-  std::fputc('\n', stream_);
+  put(text);
+  put("\n");
 }
 
 void ResultFile::record(const FreeFormRecord& record) { line(record.line()); }
 
-void ResultFile::lines(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream_); }
+void ResultFile::lines(std::string_view text) { put(text); }
 
-void ResultFile::close() {
-  if (stream_ != nullptr) std::fclose(stream_);
-  stream_ = nullptr;
+bool ResultFile::close(std::string* err) {
+  if (fd_ < 0) return true;
+  flush();
+  if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+  fd_ = -1;
+  if (error_ != 0 && err != nullptr) {
+    *err = "xasreduce: cannot write '" + std::string(name_) + "': " + std::strerror(error_);
+    return false;
+  }
+  return error_ == 0;
 }
 
 }  // namespace xas

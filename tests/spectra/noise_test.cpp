@@ -1,5 +1,6 @@
 #include "spectra/noise.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -242,8 +243,9 @@ struct NoiseRun {
       const float scatter = (static_cast<float>(state >> 16) / 65535.0f - 0.5f) * 2.0e-3f;
       run.data.abs_lin(i) = 0.3f * std::sin(8.0f * e) + scatter;
     }
-    run.unit98.attach(std::fopen(dir.file("x.gabs").c_str(), "w"));
-    if (itop == 1) run.unit82.attach(std::fopen(dir.file("x.topn").c_str(), "w"));
+    run.unit98.attach(::open(dir.file("x.gabs").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), "x.gabs");
+    if (itop == 1)
+      run.unit82.attach(::open(dir.file("x.topn").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), "x.topn");
   }
 
   std::vector<std::string> file(const std::string& name) {
