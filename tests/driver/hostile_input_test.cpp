@@ -627,6 +627,19 @@ TEST(HostileInput, LaterResultNameTakenByADirectoryKeepsTheEarlierFiles) {
     EXPECT_EQ(dir.read(name), clean.read(name)) << name;
 }
 
+// A result file whose writes fail (a full disk, here the name linked to
+// /dev/full) makes the run fail when the files are closed: the status and the
+// message say which file is incomplete instead of reporting success.
+TEST(HostileInput, AResultFileThatCannotBeWrittenFailsTheRun) {
+  ScratchDir dir;
+  ASSERT_EQ(::symlink("/dev/full", dir.file("cu.gfou").c_str()), 0);
+  ProgramResult r = reduce(dir, "cu.dat", join(copper()));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "xasreduce: cannot write 'cu.gfou': No space left on device\n");
+  EXPECT_TRUE(contains(r.out, " ... warning! overwriting previous version ...")) << r.out;
+  EXPECT_EQ(dir.read("cu.gexa").empty(), false) << "the other files are complete";
+}
+
 // A data file whose name is one of its own result names is never replaced.
 TEST(HostileInput, DataFileNamedLikeItsResultIsNotReplaced) {
   const std::string data = join(copper());
