@@ -92,18 +92,26 @@ bool reduce(Run& run, std::string* err) {
   extract_signal(run);
   choose_transform(run);
   // The transform prints nothing and only the Fourier files read it: it runs
-  // on the other cores while the noise stage and the absorption rows go on.
+  // on the other cores while the noise stage, the absorption rows and the
+  // text of the files that do not need it are done. Every file is still
+  // opened, and its text written, in its turn.
   start_fourier_transform(run, run.threads);
-
   if (run.itop == 1 && !open_noise_plot(run, err)) return false;
   estimate_noise(run);
   write_absorption_rows(run);
-  finish_fourier_transform(run);
-  if (!write_fourier_file(run, err) || !write_exafs_file(run, err)) return false;
+  compose_exafs_file(run);
   if (run.itop == 1) {
-    if (!write_absorption_plot(run, err)) return false;
+    compose_absorption_plot(run);
     set_exafs_plot_limits(run);
-    if (!write_exafs_plot(run, err) || !write_fourier_plot(run, err)) return false;
+    compose_exafs_plot(run);
+  }
+  finish_fourier_transform(run);
+
+  if (!write_fourier_file(run, err) || !start_result_file(run, kExafsFile, err)) return false;
+  if (run.itop == 1) {
+    if (!start_result_file(run, kAbsorptionPlotFile, err) ||
+        !start_result_file(run, kExafsPlotFile, err) || !write_fourier_plot(run, err))
+      return false;
   }
   return close_results(run, err);
 }

@@ -20,7 +20,11 @@
 namespace xas {
 
 struct Run {
-  Run(std::FILE* in, std::FILE* out, std::FILE* err) : answers(in), console(out, err) {}
+  Run(std::FILE* in, std::FILE* out, std::FILE* err) : answers(in), console(out, err) {
+    unit95.hold_in(held_exafs, sizeof held_exafs);
+    unit83.hold_in(held_absorption_plot, sizeof held_absorption_plot);
+    unit86.hold_in(held_exafs_plot, sizeof held_exafs_plot);
+  }
 
   // Terminal dialogue.
   Answers answers;
@@ -86,6 +90,13 @@ struct Run {
   ResultFile unit83;  // .topa  absorption plot
   ResultFile unit86;  // .tope  EXAFS plot
   ResultFile unit87;  // .topf  Fourier plot
+
+  // Room for the text of the files composed while the transform runs, sized
+  // for their longest lines: .gexa rows of 30 characters; .topa derivative
+  // lines of 35 and two kinds of rows of 19; .tope rows of 17.
+  char held_exafs[kMaxPoints * 30 + 4096];
+  char held_absorption_plot[kMaxPoints * (35 + 19 + 19) + 8192];
+  char held_exafs_plot[kMaxPoints * 17 + 4096];
 };
 
 // Frees a run state made by make_run.

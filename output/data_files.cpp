@@ -17,8 +17,7 @@ const Layout& row_layout() {
 
 }  // namespace
 
-bool write_fourier_file(Run& run, std::string* err) {
-  if (!start_result_file(run, kFourierFile, err)) return false;
+void compose_fourier_file(Run& run) {
   ResultFile& out = run.unit97;
   static const Layout kHeader(
       "('# k interval= ',F10.5,' - ',F10.5,' Apodization DK= ' ,F10.5,' Weight k^WH WH=',F10.5)");
@@ -28,11 +27,9 @@ bool write_fourier_file(Run& run, std::string* err) {
   char buf[128];
   for (int m = 1; m <= run.fourie.n; ++m)
     out.lines(std::string_view(buf, row.render(buf, {run.fourie.r(m), run.fourie.ft_mod(m)})));
-  return true;
 }
 
-bool write_exafs_file(Run& run, std::string* err) {
-  if (!start_result_file(run, kExafsFile, err)) return false;
+void compose_exafs_file(Run& run) {
   ResultFile& out = run.unit95;
   static const Layout kHeader("('# EDGE= ',F12.5,' JUMP=',F10.5,'  EWL=',F12.5)");
   out.lines(kHeader.format({run.model.spl0.e0 * 1000.0f, run.ajump, run.ewl * 1000.0f}));
@@ -43,7 +40,16 @@ bool write_exafs_file(Run& run, std::string* err) {
   for (int i = run.ne0; i <= run.exafs.n; ++i)
     out.lines(std::string_view(
         buf, row.render(buf, {run.exafs.k(i), run.exafs.chi(i), run.data.energy(i) * 1000.0f})));
-  return true;
+}
+
+bool write_fourier_file(Run& run, std::string* err) {
+  compose_fourier_file(run);
+  return start_result_file(run, kFourierFile, err);
+}
+
+bool write_exafs_file(Run& run, std::string* err) {
+  compose_exafs_file(run);
+  return start_result_file(run, kExafsFile, err);
 }
 
 }  // namespace xas

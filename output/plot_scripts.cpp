@@ -57,8 +57,7 @@ void set_exafs_plot_limits(Run& run) {
   run.exalim = exafs_plot_limit(run.examax);
 }
 
-bool write_absorption_plot(Run& run, std::string* err) {
-  if (!start_result_file(run, kAbsorptionPlotFile, err)) return false;
+void compose_absorption_plot(Run& run) {
   ResultFile& out = run.unit83;
   const Data& data = run.data;
   const Deriv& deriv = run.deriv;
@@ -113,11 +112,9 @@ bool write_absorption_plot(Run& run, std::string* err) {
   ex = run.ewl + reach;
   row(out, ex * 1000.0f, bb + (aa * ex + run.wl));
   command(out, "JOIN");
-  return true;
 }
 
-bool write_exafs_plot(Run& run, std::string* err) {
-  if (!start_result_file(run, kExafsPlotFile, err)) return false;
+void compose_exafs_plot(Run& run) {
   ResultFile& out = run.unit86;
   command(out, "SET MODE VECTOR");
   command(out, "SET FONT DUPLEX");
@@ -135,11 +132,9 @@ bool write_exafs_plot(Run& run, std::string* err) {
   file_title(run, out);
   for (int i = run.ne0; i <= run.exafs.n; ++i) short_row(out, run.exafs.k(i), run.exafs.chi(i));
   command(out, "JOIN 1");
-  return true;
 }
 
-bool write_fourier_plot(Run& run, std::string* err) {
-  if (!start_result_file(run, kFourierPlotFile, err)) return false;
+void compose_fourier_plot(Run& run) {
   ResultFile& out = run.unit87;
   command(out, "SET MODE VECTOR");
   command(out, "SET FONT DUPLEX");
@@ -152,7 +147,21 @@ bool write_fourier_plot(Run& run, std::string* err) {
   file_title(run, out);
   for (int m = 1; m <= run.fourie.n; ++m) short_row(out, run.fourie.r(m), run.fourie.ft_mod(m));
   command(out, "JOIN 1");
-  return true;
+}
+
+bool write_absorption_plot(Run& run, std::string* err) {
+  compose_absorption_plot(run);
+  return start_result_file(run, kAbsorptionPlotFile, err);
+}
+
+bool write_exafs_plot(Run& run, std::string* err) {
+  compose_exafs_plot(run);
+  return start_result_file(run, kExafsPlotFile, err);
+}
+
+bool write_fourier_plot(Run& run, std::string* err) {
+  compose_fourier_plot(run);
+  return start_result_file(run, kFourierPlotFile, err);
 }
 
 }  // namespace xas

@@ -10,6 +10,12 @@
 
 namespace xas {
 
+void ResultFile::hold_in(char* area, std::size_t capacity) {
+  held_ = area;
+  held_capacity_ = capacity;
+  held_used_ = 0;
+}
+
 void ResultFile::attach(int fd, std::string_view name) {
   close();
   fd_ = fd;
@@ -18,6 +24,10 @@ void ResultFile::attach(int fd, std::string_view name) {
   const std::size_t n = std::min(name.size(), sizeof name_ - 1);
   std::memcpy(name_, name.data(), n);
   name_[n] = '\0';
+  put(std::string_view(held_, held_used_));
+  put(spill_);
+  held_used_ = 0;
+  spill_.clear();
 }
 
 void ResultFile::flush() {
@@ -37,6 +47,16 @@ void ResultFile::flush() {
 }
 
 void ResultFile::put(std::string_view text) {
+  if (fd_ < 0) {  // not open yet: hold the text
+    const std::size_t room = held_capacity_ - held_used_;
+    if (spill_.empty() && text.size() <= room) {
+      std::memcpy(held_ + held_used_, text.data(), text.size());
+      held_used_ += text.size();
+    } else {
+      spill_.append(text);
+    }
+    return;
+  }
   while (!text.empty()) {
     if (used_ == kBuffer) flush();
     const std::size_t n = std::min(text.size(), kBuffer - used_);
