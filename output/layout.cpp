@@ -19,8 +19,8 @@ constexpr std::size_t kPlainTextMax = 500;
 constexpr int kMaxNumericWidth = 256;
 constexpr int kMaxCount = 100000;
 
-[[noreturn]] void layout_error(std::string_view spec, const char* what) {
-  std::fprintf(stderr, "layout \"%.*s\": %s\n", static_cast<int>(spec.size()), spec.data(), what);
+[[noreturn]] void layout_error(std::string_view text, const char* what) {
+  std::fprintf(stderr, "layout \"%.*s\": %s\n", static_cast<int>(text.size()), text.data(), what);
   std::abort();
 }
 
@@ -43,23 +43,23 @@ int read_count(std::string_view s, std::size_t& pos) {
 
 }  // namespace
 
-Layout::Layout(std::string_view spec) {
+Layout::Layout(std::string_view text) {
   std::size_t pos = 0;
   auto skip_blanks = [&] {
-    while (pos < spec.size() && is_blank(spec[pos])) ++pos;
+    while (pos < text.size() && is_blank(text[pos])) ++pos;
   };
 
   skip_blanks();
-  if (pos >= spec.size() || spec[pos] != '(') layout_error(spec, "missing '('");
+  if (pos >= text.size() || text[pos] != '(') layout_error(text, "missing '('");
   ++pos;
 
   bool closed = false;
   while (!closed) {
     // Commas and blanks only separate items.
-    while (pos < spec.size() && (spec[pos] == ',' || is_blank(spec[pos]))) ++pos;
-    if (pos >= spec.size()) layout_error(spec, "missing ')'");
+    while (pos < text.size() && (text[pos] == ',' || is_blank(text[pos]))) ++pos;
+    if (pos >= text.size()) layout_error(text, "missing ')'");
 
-    const char c = spec[pos];
+    const char c = text[pos];
     Item item{};
     if (c == ')') {
       ++pos;
@@ -71,9 +71,9 @@ Layout::Layout(std::string_view spec) {
       item.kind = Item::Kind::literal;
       ++pos;
       for (;;) {
-        if (pos >= spec.size()) layout_error(spec, "unterminated literal");
-        if (spec[pos] == '\'') {
-          if (pos + 1 < spec.size() && spec[pos + 1] == '\'') {
+        if (pos >= text.size()) layout_error(text, "unterminated literal");
+        if (text[pos] == '\'') {
+          if (pos + 1 < text.size() && text[pos + 1] == '\'') {
             item.literal.push_back('\'');
             pos += 2;
             continue;
@@ -81,15 +81,15 @@ Layout::Layout(std::string_view spec) {
           ++pos;
           break;
         }
-        item.literal.push_back(spec[pos++]);
+        item.literal.push_back(text[pos++]);
       }
     } else if (c == '/') {
       item.kind = Item::Kind::slash;
       ++pos;
     } else if (is_digit(c)) {
-      const int n = read_count(spec, pos);
-      if (pos >= spec.size() || upper(spec[pos]) != 'X') layout_error(spec, "a count must be followed by X");
-      if (n < 1 || n > kMaxCount) layout_error(spec, "bad nX count");
+      const int n = read_count(text, pos);
+      if (pos >= text.size() || upper(text[pos]) != 'X') layout_error(text, "a count must be followed by X");
+      if (n < 1 || n > kMaxCount) layout_error(text, "bad nX count");
       ++pos;
       item.kind = Item::Kind::blanks;
       item.w = n;
@@ -101,25 +101,25 @@ Layout::Layout(std::string_view spec) {
         item.w = 1;
       } else if (letter == 'A') {
         item.kind = Item::Kind::text;
-        const int w = read_count(spec, pos);
-        if (w == 0 || w > kMaxCount) layout_error(spec, "bad A width");
+        const int w = read_count(text, pos);
+        if (w == 0 || w > kMaxCount) layout_error(text, "bad A width");
         item.w = w < 0 ? 0 : w;  // 0: plain A
       } else if (letter == 'I') {
         item.kind = Item::Kind::integer;
-        item.w = read_count(spec, pos);
-        if (item.w < 1 || item.w > kMaxNumericWidth) layout_error(spec, "bad I width");
+        item.w = read_count(text, pos);
+        if (item.w < 1 || item.w > kMaxNumericWidth) layout_error(text, "bad I width");
       } else if (letter == 'F' || letter == 'E') {
         item.kind = letter == 'F' ? Item::Kind::fixed : Item::Kind::exponent;
-        item.w = read_count(spec, pos);
-        if (item.w < 1 || item.w > kMaxNumericWidth) layout_error(spec, "bad field width");
-        if (pos >= spec.size() || spec[pos] != '.') layout_error(spec, "F and E fields need w.d");
+        item.w = read_count(text, pos);
+        if (item.w < 1 || item.w > kMaxNumericWidth) layout_error(text, "bad field width");
+        if (pos >= text.size() || text[pos] != '.') layout_error(text, "F and E fields need w.d");
         ++pos;
-        item.d = read_count(spec, pos);
+        item.d = read_count(text, pos);
         if (item.d < 0 || item.d >= item.w || (letter == 'E' && item.d < 1)) {
-          layout_error(spec, "bad decimals");
+          layout_error(text, "bad decimals");
         }
       } else {
-        layout_error(spec, "unknown item");
+        layout_error(text, "unknown item");
       }
     }
 
@@ -133,7 +133,7 @@ Layout::Layout(std::string_view spec) {
   }
 
   skip_blanks();
-  if (pos != spec.size()) layout_error(spec, "text after ')'");
+  if (pos != text.size()) layout_error(text, "text after ')'");
   max_length_ += 1;  // the final line feed
 }
 

@@ -37,7 +37,7 @@ class Layout {
  public:
   // Parses a layout. An item this notation does not know is a programming
   // error and aborts.
-  explicit Layout(std::string_view spec);
+  explicit Layout(std::string_view text);
 
   // Writes the layout with these values into out and returns the number of
   // characters written. Every line it produces, the last one included, ends
