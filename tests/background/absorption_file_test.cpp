@@ -7,22 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "driver/freeform_write.h"
 #include "driver/run.h"
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::program_real;
 using test::ScratchDir;
 using test::TestRun;
-
-std::string real(float v) {
-  char buf[16];
-  put_freeform_real(buf, v);
-  return std::string(buf, 16);
-}
 
 // Result files of the run go into `dir`, named after "cu".
 void name_results_in(Run& run, const ScratchDir& dir) {
@@ -120,7 +115,7 @@ TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFr
     // separated by one blank.
     ASSERT_EQ(row.size(), 1u + 7u * 16u + 6u) << "row " << i;
     for (int c = 0; c < 7; ++c) {
-      EXPECT_EQ(row.substr(static_cast<std::size_t>(1 + 17 * c), 16), real(want[c]))
+      EXPECT_EQ(row.substr(static_cast<std::size_t>(1 + 17 * c), 16), program_real(want[c]))
           << "row " << i << ", column " << c + 1;
       if (c > 0) {
         EXPECT_EQ(row[static_cast<std::size_t>(17 * c)], ' ');
@@ -131,8 +126,8 @@ TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFr
     }
   }
   // The point exactly at 0.998 * E0 keeps its background and normalisation.
-  EXPECT_EQ(lines[4].substr(1 + 17 * 3, 16), real(t->fit(3)));
-  EXPECT_EQ(lines[4].substr(1 + 17 * 5, 16), real(t->anor(3)));
+  EXPECT_EQ(lines[4].substr(1 + 17 * 3, 16), program_real(t->fit(3)));
+  EXPECT_EQ(lines[4].substr(1 + 17 * 5, 16), program_real(t->anor(3)));
   EXPECT_EQ(lines[3].substr(1 + 17 * 3, 16), "  0.00000000    ");
 }
 

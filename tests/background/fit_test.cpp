@@ -4,21 +4,22 @@
 #include <math.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "background/model.h"
 #include "background/simq.h"
-#include "driver/freeform_write.h"
 #include "driver/run.h"
 #include "spectra/kaxis.h"
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::ff_int;
+using test::program_real;
 using test::TestRun;
 
 constexpr float kE0 = 8.979f;  // keV
@@ -101,32 +102,31 @@ bool fit(TestRun& t, std::string* err) {
   return fit_background(t.run(), err);
 }
 
-std::string real(float v) {
-  char buf[16];
-  put_freeform_real(buf, v);
-  return std::string(buf, 16);
-}
-
-std::string integer(int v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%11d", v);
-  return buf;
+// The fit refuses the data with a message and prints no report.
+void expect_refused_without_report(TestRun& t) {
+  std::string err;
+  EXPECT_FALSE(fit(t, &err));
+  EXPECT_FALSE(err.empty());
+  EXPECT_EQ(t.screen().find("EDGE="), std::string::npos);
+  EXPECT_EQ(t.screen().find("JUMP="), std::string::npos);
 }
 
 std::vector<std::string> parameter_lines(int npar, int nsp, const std::vector<int>& degrees) {
   std::string deg = "  >>> degrees of the splines:";
   for (int d : degrees) {
     deg += ' ';
-    deg += integer(d);
+    deg += ff_int(d);
   }
-  return {"  >>> total number of bckg par.: " + integer(npar),
-          "  >>> number of diff. splines: " + integer(nsp), deg};
+  return {"  >>> total number of bckg par.: " + ff_int(npar),
+          "  >>> number of diff. splines: " + ff_int(nsp), deg};
 }
 
 std::vector<std::string> report_lines(const Run& run) {
-  return {" EDGE=  " + real(run.model.spl0.e0 * 1000.0f), " SLOPE= " + real(run.slp / run.ajump),
-          " JUMP=  " + real(run.ajump), " EWL=   " + real(run.ewl * 1000.0f),
-          " hwl=   " + real(run.wl / run.ajump)};
+  return {" EDGE=  " + program_real(run.model.spl0.e0 * 1000.0f),
+          " SLOPE= " + program_real(run.slp / run.ajump),
+          " JUMP=  " + program_real(run.ajump),
+          " EWL=   " + program_real(run.ewl * 1000.0f),
+          " hwl=   " + program_real(run.wl / run.ajump)};
 }
 
 // The pre-edge line over points first..last: double sums of single terms.
@@ -304,14 +304,14 @@ TEST(BackgroundFit, ReportShowsEdgeSlopeJumpAndWhiteLine) {
   ASSERT_TRUE(fit(t, &err)) << err;
   const std::vector<std::string> lines = test::split_lines(t.screen());
   ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[3], " EDGE=  " + real(kE0 * 1000.0f));
+  EXPECT_EQ(lines[3], " EDGE=  " + program_real(kE0 * 1000.0f));
   EXPECT_EQ(lines[3], " EDGE=    8979.00000    ");
   EXPECT_EQ(t->ajump, static_cast<float>(t->model.spl2.coef(1)));
-  EXPECT_EQ(lines[4], " SLOPE= " + real(150.0f / t->ajump));
-  EXPECT_EQ(lines[5], " JUMP=  " + real(t->ajump));
-  EXPECT_EQ(lines[6], " EWL=   " + real(8.98125f * 1000.0f));
+  EXPECT_EQ(lines[4], " SLOPE= " + program_real(150.0f / t->ajump));
+  EXPECT_EQ(lines[5], " JUMP=  " + program_real(t->ajump));
+  EXPECT_EQ(lines[6], " EWL=   " + program_real(8.98125f * 1000.0f));
   EXPECT_EQ(lines[6], " EWL=     8981.25000    ");
-  EXPECT_EQ(lines[7], " hwl=   " + real(1.6f / t->ajump));
+  EXPECT_EQ(lines[7], " hwl=   " + program_real(1.6f / t->ajump));
 }
 
 TEST(BackgroundFit, RangeStartsAboveTheFirstKnotAndEndsBeforeTheLastPoint) {
@@ -452,22 +452,14 @@ TEST(BackgroundFit, TooFewPreEdgePointsAreRefusedWithoutAReport) {
   ASSERT_LT(d.energy(1), kE0 - kE0 * 0.005f);
   ASSERT_GT(d.energy(2), kE0 - kE0 * 0.005f);
   set_edge_results(t.run());
-  std::string err;
-  EXPECT_FALSE(fit(t, &err));
-  EXPECT_FALSE(err.empty());
-  EXPECT_EQ(t.screen().find("EDGE="), std::string::npos);
-  EXPECT_EQ(t.screen().find("JUMP="), std::string::npos);
+  expect_refused_without_report(t);
 }
 
 TEST(BackgroundFit, NoPointsBeyondTheStartOfTheFitAreRefusedWithoutAReport) {
   TestRun t;
   load_synthetic(t.run(), kE0 + 0.025f, 1);  // data end below E0 + 0.03 keV
   set_edge_results(t.run());
-  std::string err;
-  EXPECT_FALSE(fit(t, &err));
-  EXPECT_FALSE(err.empty());
-  EXPECT_EQ(t.screen().find("EDGE="), std::string::npos);
-  EXPECT_EQ(t.screen().find("JUMP="), std::string::npos);
+  expect_refused_without_report(t);
 }
 
 }  // namespace

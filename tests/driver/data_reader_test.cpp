@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -15,32 +14,23 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "support/expected_text.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::count_line;
 using test::example;
+using test::file_name_line;
+using test::InDirectory;
+using test::padded;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
-
-std::string padded(const std::string& s, std::size_t width = 90) {
-  return s + std::string(width - s.size(), ' ');
-}
-
-std::string int11(int v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%11d", v);
-  return buf;
-}
-
-// " >>> ", the count and "  DATA ENERGY POINTS!" as one free-form record.
-std::string count_line(int n) { return "  >>>  " + int11(n) + "   DATA ENERGY POINTS!"; }
-
-std::string file_name_line(const std::string& name) { return " >>> FILE NAME: " + padded(name); }
 
 // Runs the data reader with `answers` on standard input; the data file must
 // be named by an absolute path (or the test must stand in the right directory).
@@ -63,22 +53,6 @@ std::vector<std::string> after_file_name(const std::vector<std::string>& lines) 
   }
   return tail;
 }
-
-// Makes a directory the current one for the life of the object.
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) {
-    char buf[4096];
-    if (getcwd(buf, sizeof buf) != nullptr) old_ = buf;
-    EXPECT_EQ(chdir(dir.c_str()), 0);
-  }
-  ~InDirectory() {
-    if (!old_.empty() && chdir(old_.c_str()) != 0) std::perror("chdir");
-  }
-
- private:
-  std::string old_;
-};
 
 // --- Energies and absorption as stored -----------------------------------------
 

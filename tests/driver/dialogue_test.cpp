@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <regex>
 #include <string>
@@ -12,40 +11,28 @@
 #include "driver/avafile.h"
 #include "driver/driver.h"
 #include "driver/run.h"
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::count_line;
 using test::example;
+using test::ff_int;
+using test::kResultExtensions;
+using test::padded;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
-
-std::string padded(const std::string& s, std::size_t width = 90) {
-  return s + std::string(width - s.size(), ' ');
-}
-
-// An integer as a free-form item: right-aligned in 11 columns.
-std::string int11(int v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%11d", v);
-  return buf;
-}
-
-// " >>> ", the count and "  DATA ENERGY POINTS!" as one free-form record.
-std::string count_line(int n) { return "  >>>  " + int11(n) + "   DATA ENERGY POINTS!"; }
 
 bool contains_line(const std::vector<std::string>& lines, const std::string& line) {
   for (const std::string& l : lines)
     if (l == line) return true;
   return false;
 }
-
-const char* const kResultExtensions[] = {".gabs", ".topn", ".gfou", ".gexa",
-                                         ".topa", ".tope", ".topf"};
 
 // No result file of the base name `base` exists in `dir`.
 void expect_no_result_files(const ScratchDir& dir, const std::string& base) {
@@ -173,7 +160,7 @@ TEST_F(ColumnDialogue, FewerThanThreeColumnsAsksNoColumnQuestion) {
     std::vector<std::string> expected = {
         "  ... File name for EXAFS data?",
         "  ... Number of columns?",
-        "  >>> N. col.  " + int11(ncol),
+        "  >>> N. col.  " + ff_int(ncol),
         " >>> 2-column file, E col. 1, ABS col. 2",
     };
     EXPECT_EQ(dialogue(std::to_string(ncol) + "\n"), expected);

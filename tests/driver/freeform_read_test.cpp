@@ -20,34 +20,33 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The outcome of reading one data line into `count` real targets that all
-// start at `initial`.
-struct RealRead {
+// The outcome of reading one data line into `count` targets that all start
+// at `initial`.
+template <typename T>
+struct LineRead {
   ListRead result;
-  std::vector<double> values;
+  std::vector<T> values;
   std::string message;
 };
 
-RealRead read_line(std::string_view line, int count, double initial = -1.0) {
-  RealRead r;
+template <typename T>
+LineRead<T> read_targets(std::string_view line, int count, T initial) {
+  LineRead<T> r;
   r.values.assign(static_cast<std::size_t>(count), initial);
   OneLineSource source(line);
   r.result = read_list(source, r.values.data(), count, &r.message);
   return r;
 }
 
-struct IntRead {
-  ListRead result;
-  std::vector<int> values;
-  std::string message;
-};
+using RealRead = LineRead<double>;
+using IntRead = LineRead<int>;
+
+RealRead read_line(std::string_view line, int count, double initial = -1.0) {
+  return read_targets(line, count, initial);
+}
 
 IntRead read_int_line(std::string_view line, int count, int initial = -1) {
-  IntRead r;
-  r.values.assign(static_cast<std::size_t>(count), initial);
-  OneLineSource source(line);
-  r.result = read_list(source, r.values.data(), count, &r.message);
-  return r;
+  return read_targets(line, count, initial);
 }
 
 double real(std::string_view text) {

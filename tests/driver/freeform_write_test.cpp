@@ -6,57 +6,55 @@
 #include <limits>
 #include <string>
 
+#include "support/expected_text.h"
+
 namespace xas {
 namespace {
 
-std::string real(float v) {
-  char buf[16];
-  put_freeform_real(buf, v);
-  return std::string(buf, 16);
-}
+using test::program_real;
 
 TEST(FreeFormReal, ReferenceExamples) {
-  EXPECT_EQ(real(8979.5f), "  8979.50000    ");
-  EXPECT_EQ(real(2.5f), "  2.50000000    ");
-  EXPECT_EQ(real(0.0f), "  0.00000000    ");
-  EXPECT_EQ(real(-1.5f), " -1.50000000    ");
-  EXPECT_EQ(real(0.3f), " 0.300000012    ");
-  EXPECT_EQ(real(0.0123f), "  1.22999996E-02");
-  EXPECT_EQ(real(0.00001f), "  9.99999975E-06");
-  EXPECT_EQ(real(1000000000.0f), "  1.00000000E+09");
+  EXPECT_EQ(program_real(8979.5f), "  8979.50000    ");
+  EXPECT_EQ(program_real(2.5f), "  2.50000000    ");
+  EXPECT_EQ(program_real(0.0f), "  0.00000000    ");
+  EXPECT_EQ(program_real(-1.5f), " -1.50000000    ");
+  EXPECT_EQ(program_real(0.3f), " 0.300000012    ");
+  EXPECT_EQ(program_real(0.0123f), "  1.22999996E-02");
+  EXPECT_EQ(program_real(0.00001f), "  9.99999975E-06");
+  EXPECT_EQ(program_real(1000000000.0f), "  1.00000000E+09");
 }
 
 TEST(FreeFormReal, FormSwitchesAtOneTenthAndAtOneBillion) {
-  EXPECT_EQ(real(0.1f), " 0.100000001    ");
-  EXPECT_EQ(real(std::nextafter(0.1f, 0.0f)), "  9.99999940E-02");
-  EXPECT_EQ(real(-0.1f), "-0.100000001    ");
-  EXPECT_EQ(real(std::nextafter(1.0e9f, 0.0f)), "  999999936.    ");
-  EXPECT_EQ(real(-999999936.0f), " -999999936.    ");
-  EXPECT_EQ(real(-1.0e9f), " -1.00000000E+09");
+  EXPECT_EQ(program_real(0.1f), " 0.100000001    ");
+  EXPECT_EQ(program_real(std::nextafter(0.1f, 0.0f)), "  9.99999940E-02");
+  EXPECT_EQ(program_real(-0.1f), "-0.100000001    ");
+  EXPECT_EQ(program_real(std::nextafter(1.0e9f, 0.0f)), "  999999936.    ");
+  EXPECT_EQ(program_real(-999999936.0f), " -999999936.    ");
+  EXPECT_EQ(program_real(-1.0e9f), " -1.00000000E+09");
 }
 
 TEST(FreeFormReal, DecimalsFollowTheDigitsBeforeThePoint) {
-  EXPECT_EQ(real(std::nextafter(1.0f, 0.0f)), " 0.999999940    ");
-  EXPECT_EQ(real(1.0f), "  1.00000000    ");
-  EXPECT_EQ(real(10.0f), "  10.0000000    ");
-  EXPECT_EQ(real(15.2345f), "  15.2344999    ");
-  EXPECT_EQ(real(1000.0f), "  1000.00000    ");
-  EXPECT_EQ(real(123456.789f), "  123456.789    ");
-  EXPECT_EQ(real(12345678.0f), "  12345678.0    ");
-  EXPECT_EQ(real(123456792.0f), "  123456792.    ");
+  EXPECT_EQ(program_real(std::nextafter(1.0f, 0.0f)), " 0.999999940    ");
+  EXPECT_EQ(program_real(1.0f), "  1.00000000    ");
+  EXPECT_EQ(program_real(10.0f), "  10.0000000    ");
+  EXPECT_EQ(program_real(15.2345f), "  15.2344999    ");
+  EXPECT_EQ(program_real(1000.0f), "  1000.00000    ");
+  EXPECT_EQ(program_real(123456.789f), "  123456.789    ");
+  EXPECT_EQ(program_real(12345678.0f), "  12345678.0    ");
+  EXPECT_EQ(program_real(123456792.0f), "  123456792.    ");
   // Exact ties round to the even digit: 1234567.125 with two decimals.
-  EXPECT_EQ(real(1234567.125f), "  1234567.12    ");
-  EXPECT_EQ(real(1234567.375f), "  1234567.38    ");
+  EXPECT_EQ(program_real(1234567.125f), "  1234567.12    ");
+  EXPECT_EQ(program_real(1234567.375f), "  1234567.38    ");
 }
 
 TEST(FreeFormReal, SignsAndSpecialValues) {
-  EXPECT_EQ(real(-0.0f), " -0.00000000    ");
-  EXPECT_EQ(real(-0.0123f), " -1.22999996E-02");
-  EXPECT_EQ(real(3.4028235e38f), "  3.40282347E+38");
-  EXPECT_EQ(real(1e-45f), "  1.40129846E-45");
-  EXPECT_EQ(real(std::numeric_limits<float>::quiet_NaN()), "             NaN");
-  EXPECT_EQ(real(std::numeric_limits<float>::infinity()), "        Infinity");
-  EXPECT_EQ(real(-std::numeric_limits<float>::infinity()), "       -Infinity");
+  EXPECT_EQ(program_real(-0.0f), " -0.00000000    ");
+  EXPECT_EQ(program_real(-0.0123f), " -1.22999996E-02");
+  EXPECT_EQ(program_real(3.4028235e38f), "  3.40282347E+38");
+  EXPECT_EQ(program_real(1e-45f), "  1.40129846E-45");
+  EXPECT_EQ(program_real(std::numeric_limits<float>::quiet_NaN()), "             NaN");
+  EXPECT_EQ(program_real(std::numeric_limits<float>::infinity()), "        Infinity");
+  EXPECT_EQ(program_real(-std::numeric_limits<float>::infinity()), "       -Infinity");
 }
 
 TEST(FreeFormRecord, ItemsSeparatorsAndAbuttingTexts) {

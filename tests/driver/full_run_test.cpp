@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -13,18 +14,13 @@ namespace xas {
 namespace {
 
 using test::example;
+using test::kResultExtensions;
+using test::kResultFileKinds;
+using test::padded;
 using test::ProgramResult;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
-
-const char* const kAllExtensions[] = {".gabs", ".topn", ".gfou", ".gexa", ".topa", ".tope", ".topf"};
-
-std::string padded(const std::string& s, std::size_t w) {
-  std::string p = s;
-  p.resize(w, ' ');
-  return p;
-}
 
 std::size_t index_of(const std::vector<std::string>& lines, const std::string& line) {
   for (std::size_t i = 0; i < lines.size(); ++i)
@@ -62,16 +58,9 @@ std::vector<Announcement> announcements(const std::vector<std::string>& screen) 
   return found;
 }
 
-const std::vector<std::string> kTexts = {
-    "  >>> opening gnuplot file for absorption: ",      "  >>> opening Topdrawer file for noise est.: ",
-    "  >>> opening gnuplot file for Fourier transform: ", "  >>> opening gnuplot file for EXAFS extraction: ",
-    "  >>> opening Topdrawer file for Abs+der: ",       "  >>> opening Topdrawer file for Exafs extr.: ",
-    "  >>> opening Topdrawer file for FT: ",
-};
-
 TEST(FullRun, SevenFilesInOrderThenReplacedOnASecondRun) {
   ScratchDir dir;
-  const std::string answers = example("cu_foil.dat") + "\n2\n1\n";
+  const std::string answers = test::answers(example("cu_foil.dat"));
   const ProgramResult first = run_program(dir.path(), answers);
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");
@@ -80,28 +69,28 @@ TEST(FullRun, SevenFilesInOrderThenReplacedOnASecondRun) {
   const std::vector<Announcement> opened = announcements(screen);
   ASSERT_EQ(opened.size(), 7u);
   for (std::size_t i = 0; i < 7; ++i) {
-    const std::string name = std::string("cu_foil") + kAllExtensions[i];
+    const std::string name = std::string("cu_foil") + kResultExtensions[i];
     EXPECT_EQ(opened[i].name, padded(name, 90)) << i;
     EXPECT_EQ(opened[i].notice, "  ... creating new file ...") << name;
-    EXPECT_NE(index_of(screen, kTexts[i] + padded(name, 90)), screen.size()) << name;
+    EXPECT_NE(index_of(screen, kResultFileKinds[i].announcement + padded(name, 90)), screen.size()) << name;
     EXPECT_TRUE(dir.exists(name)) << name;
   }
 
   // The stages between the openings, in the order of the run.
   const std::vector<std::size_t> order = {
-      index_of(screen, kTexts[0] + padded("cu_foil.gabs", 90)),
+      index_of(screen, kResultFileKinds[0].announcement + padded("cu_foil.gabs", 90)),
       index_of(screen, "  ... Hydrogen-like exact normalization"),
       index_of(screen, "  ... Calculating Fourier Transform"),
       index_starting(screen, "  ... k-range: "),
       index_starting(screen, "  ... Range R: "),
-      index_of(screen, kTexts[1] + padded("cu_foil.topn", 90)),
+      index_of(screen, kResultFileKinds[1].announcement + padded("cu_foil.topn", 90)),
       index_starting(screen, "  noise evaluation from point "),
       index_starting(screen, "  >>> average r m s noise = "),
-      index_of(screen, kTexts[2] + padded("cu_foil.gfou", 90)),
-      index_of(screen, kTexts[3] + padded("cu_foil.gexa", 90)),
-      index_of(screen, kTexts[4] + padded("cu_foil.topa", 90)),
-      index_of(screen, kTexts[5] + padded("cu_foil.tope", 90)),
-      index_of(screen, kTexts[6] + padded("cu_foil.topf", 90)),
+      index_of(screen, kResultFileKinds[2].announcement + padded("cu_foil.gfou", 90)),
+      index_of(screen, kResultFileKinds[3].announcement + padded("cu_foil.gexa", 90)),
+      index_of(screen, kResultFileKinds[4].announcement + padded("cu_foil.topa", 90)),
+      index_of(screen, kResultFileKinds[5].announcement + padded("cu_foil.tope", 90)),
+      index_of(screen, kResultFileKinds[6].announcement + padded("cu_foil.topf", 90)),
   };
   for (std::size_t i = 0; i < order.size(); ++i) ASSERT_LT(order[i], screen.size()) << i;
   for (std::size_t i = 1; i < order.size(); ++i) EXPECT_LT(order[i - 1], order[i]) << i;
@@ -115,19 +104,19 @@ TEST(FullRun, SevenFilesInOrderThenReplacedOnASecondRun) {
   EXPECT_EQ(gabs[2], " # average r m s noise = " + average);
 
   std::vector<std::string> contents;
-  for (const char* ext : kAllExtensions) contents.push_back(dir.read(std::string("cu_foil") + ext));
+  for (const char* ext : kResultExtensions) contents.push_back(dir.read(std::string("cu_foil") + ext));
 
   // Longer old contents must not survive the second run.
-  for (const char* ext : kAllExtensions)
+  for (const char* ext : kResultExtensions)
     dir.write(std::string("cu_foil") + ext, contents[0] + contents[0] + "stale line\n");
   const ProgramResult second = run_program(dir.path(), answers);
   ASSERT_EQ(second.status, 0) << second.err;
   const std::vector<Announcement> reopened = announcements(split_lines(second.out));
   ASSERT_EQ(reopened.size(), 7u);
   for (std::size_t i = 0; i < 7; ++i) {
-    EXPECT_EQ(reopened[i].name, padded(std::string("cu_foil") + kAllExtensions[i], 90)) << i;
+    EXPECT_EQ(reopened[i].name, padded(std::string("cu_foil") + kResultExtensions[i], 90)) << i;
     EXPECT_EQ(reopened[i].notice, "  ... warning! overwriting previous version ...") << i;
-    EXPECT_EQ(dir.read(std::string("cu_foil") + kAllExtensions[i]), contents[i]) << kAllExtensions[i];
+    EXPECT_EQ(dir.read(std::string("cu_foil") + kResultExtensions[i]), contents[i]) << kResultExtensions[i];
   }
   // The same screen apart from the opening notices.
   std::string expected_screen = first.out;
@@ -140,7 +129,7 @@ TEST(FullRun, OtherPlotAnswersGiveTheGnuplotFilesOnly) {
   for (const char* answer : {"0", "2", "-1"}) {
     ScratchDir dir;
     const ProgramResult result =
-        run_program(dir.path(), example("cu_foil.dat") + "\n2\n" + answer + "\n");
+        run_program(dir.path(), test::answers(example("cu_foil.dat"), answer));
     ASSERT_EQ(result.status, 0) << answer << ": " << result.err;
     const std::vector<std::string> screen = split_lines(result.out);
     const std::vector<Announcement> opened = announcements(screen);
@@ -169,7 +158,7 @@ class FirstShell : public ::testing::TestWithParam<Shell> {};
 TEST_P(FirstShell, TransformPeakAndSignalAboutZero) {
   const Shell& s = GetParam();
   ScratchDir dir;
-  const ProgramResult result = run_program(dir.path(), example(s.file) + "\n2\n0\n");
+  const ProgramResult result = run_program(dir.path(), test::answers(example(s.file), "0"));
   ASSERT_EQ(result.status, 0) << result.err;
 
   // The transform: 500 rows from 0.000 to 9.980; the largest modulus a few

@@ -16,29 +16,24 @@
 
 #include <gtest/gtest.h>
 
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas::test {
 namespace {
 
-const char* const kExtensions[] = {".gabs", ".topn", ".gfou", ".gexa", ".topa", ".tope", ".topf"};
-
-// Answers: the file name, the number of columns, and the plot choice 1, which
-// asks for every result file.
-std::string answers(const std::string& name) { return name + "\n2\n1\n"; }
-
 // The result files named after `base` that exist in the directory.
 std::vector<std::string> results_in(const ScratchDir& dir, const std::string& base) {
   std::vector<std::string> found;
-  for (const char* ext : kExtensions)
+  for (const char* ext : kResultExtensions)
     if (dir.exists(base + ext)) found.push_back(base + ext);
   return found;
 }
 
 std::vector<std::string> all_results(const std::string& base) {
   std::vector<std::string> names;
-  for (const char* ext : kExtensions) names.push_back(base + ext);
+  for (const char* ext : kResultExtensions) names.push_back(base + ext);
   return names;
 }
 
@@ -135,7 +130,7 @@ void expect_same_as_clean(const std::string& clean, const std::string& damaged) 
   EXPECT_EQ(rb.err, "");
   EXPECT_EQ(rb.out, ra.out);
   EXPECT_EQ(results_in(b, "cu"), all_results("cu"));
-  for (const char* ext : kExtensions)
+  for (const char* ext : kResultExtensions)
     EXPECT_EQ(b.read(std::string("cu") + ext), a.read(std::string("cu") + ext)) << ext;
 }
 
@@ -465,7 +460,7 @@ TEST(HostileInput, DuplicatedEnergiesAreReduced) {
   EXPECT_EQ(loaded_points(r.out), static_cast<int>(doubled.size()));
   EXPECT_EQ(results_in(dir, "cu"), all_results("cu"));
   // Equal neighbours give no slope of their own: nothing divides by zero.
-  for (const char* ext : kExtensions) {
+  for (const char* ext : kResultExtensions) {
     const std::string text = dir.read(std::string("cu") + ext);
     EXPECT_FALSE(contains(text, "NaN") || contains(text, "Inf")) << ext;
   }
@@ -488,7 +483,7 @@ TEST(HostileInput, FortyThousandPointsKeepTheFirst15000) {
       << rb.out;
   EXPECT_EQ(loaded_points(rb.out), 15000);
   EXPECT_EQ(results_in(b, "ni"), all_results("ni"));
-  for (const char* ext : kExtensions)
+  for (const char* ext : kResultExtensions)
     EXPECT_EQ(b.read(std::string("ni") + ext), a.read(std::string("ni") + ext)) << ext;
 }
 

@@ -4,16 +4,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "driver/run.h"
+#include "support/expected_text.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -21,45 +21,14 @@ namespace xas {
 namespace {
 
 using test::example;
+using test::InDirectory;
+using test::kResultFileKinds;
+using test::padded;
+using test::ResultFileKind;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
-
-std::string padded(const std::string& s, std::size_t width = 90) {
-  return s + std::string(width - s.size(), ' ');
-}
-
-// Every result file, in the order a run with TopDrawer scripts opens them,
-// with its screen announcement.
-struct Kind {
-  const char* extension;
-  const char* announcement;
-};
-const Kind kAllKinds[] = {
-    {".gabs", "  >>> opening gnuplot file for absorption: "},
-    {".topn", "  >>> opening Topdrawer file for noise est.: "},
-    {".gfou", "  >>> opening gnuplot file for Fourier transform: "},
-    {".gexa", "  >>> opening gnuplot file for EXAFS extraction: "},
-    {".topa", "  >>> opening Topdrawer file for Abs+der: "},
-    {".tope", "  >>> opening Topdrawer file for Exafs extr.: "},
-    {".topf", "  >>> opening Topdrawer file for FT: "},
-};
-
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) {
-    char buf[4096];
-    if (getcwd(buf, sizeof buf) != nullptr) old_ = buf;
-    EXPECT_EQ(chdir(dir.c_str()), 0);
-  }
-  ~InDirectory() {
-    if (!old_.empty() && chdir(old_.c_str()) != 0) std::perror("chdir");
-  }
-
- private:
-  std::string old_;
-};
 
 // --- Base name -------------------------------------------------------------------
 
@@ -96,7 +65,7 @@ TEST(BaseName, ExactlyEightyFiveCharactersKeepsEveryExtension) {
   int length = base_name(Name90(stem + ".dat"), &base);
   EXPECT_EQ(length, 85);
   EXPECT_EQ(base.view(), padded(stem));
-  for (const Kind& k : kAllKinds)
+  for (const ResultFileKind& k : kResultFileKinds)
     EXPECT_EQ(result_name(base, length, k.extension).view(), stem + k.extension);
 }
 
@@ -116,7 +85,7 @@ TEST(BaseName, LongerBaseNamesAreShortenedToEightyFive) {
     EXPECT_EQ(stem.find(' '), std::string::npos);
     EXPECT_NE(input.find(stem), std::string::npos);  // a part of the file name
     std::set<std::string> names;
-    for (const Kind& k : kAllKinds) {
+    for (const ResultFileKind& k : kResultFileKinds) {
       std::string name(result_name(base, length, k.extension).view());
       EXPECT_EQ(name, stem + k.extension);  // the whole extension, all 90 columns
       names.insert(name);
@@ -197,12 +166,12 @@ TEST(StartResultFile, AnnouncesEveryKindWithItsNameAndUnit) {
   t->ifi = base_name(Name90("data/run1/cu.xmu"), &t->base);
   std::string expected;
   for (int i = 0; i < 7; ++i) {
-    SCOPED_TRACE(kAllKinds[i].extension);
+    SCOPED_TRACE(kResultFileKinds[i].extension);
     std::string err;
     ASSERT_TRUE(start_result_file(t.run(), *kinds[i], &err)) << err;
-    std::string name = std::string("cu") + kAllKinds[i].extension;
+    std::string name = std::string("cu") + kResultFileKinds[i].extension;
     EXPECT_EQ(t->fileout.view(), padded(name));
-    expected += "\n" + std::string(kAllKinds[i].announcement) + padded(name) + "\n" +
+    expected += "\n" + std::string(kResultFileKinds[i].announcement) + padded(name) + "\n" +
                 "  ... creating new file ...\n";
     EXPECT_TRUE(dir.exists(name));
     EXPECT_TRUE(result_unit(t.run(), units[i]).is_open());
@@ -228,7 +197,7 @@ std::vector<std::pair<std::string, std::string>> openings(const std::string& out
 void expect_openings(const std::string& out, const std::string& base, bool topdrawer,
                      const char* notice) {
   std::vector<std::pair<std::string, std::string>> expected;
-  for (const Kind& k : kAllKinds) {
+  for (const ResultFileKind& k : kResultFileKinds) {
     if (!topdrawer && std::string(k.extension).rfind(".top", 0) == 0) continue;
     expected.emplace_back(k.announcement + padded(base + k.extension), notice);
   }
@@ -252,7 +221,7 @@ TEST(ResultFiles, FirstRunCreatesSecondRunReplaces) {
   EXPECT_EQ(lines[gabs - 2], " " + padded("cu_foil"));
 
   std::vector<std::string> contents;
-  for (const Kind& k : kAllKinds) {
+  for (const ResultFileKind& k : kResultFileKinds) {
     std::string name = std::string("cu_foil") + k.extension;
     ASSERT_TRUE(dir.exists(name)) << name;
     contents.push_back(dir.read(name));
@@ -262,8 +231,8 @@ TEST(ResultFiles, FirstRunCreatesSecondRunReplaces) {
   expect_openings(second.out, "cu_foil", true, "  ... warning! overwriting previous version ...");
   // Replaced, not appended to.
   for (std::size_t i = 0; i < contents.size(); ++i)
-    EXPECT_EQ(dir.read(std::string("cu_foil") + kAllKinds[i].extension), contents[i])
-        << kAllKinds[i].extension;
+    EXPECT_EQ(dir.read(std::string("cu_foil") + kResultFileKinds[i].extension), contents[i])
+        << kResultFileKinds[i].extension;
 }
 
 TEST(ResultFiles, GnuplotOnlyRunOpensThreeFiles) {
@@ -281,7 +250,7 @@ TEST(ResultFiles, WrittenInTheCurrentDirectory) {
   dir.write("data/run1/cu.xmu", test::read_file(example("cu_foil.dat")));
   test::ProgramResult r = run_program(dir.path(), "data/run1/cu.xmu\n2\n1\n");
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const Kind& k : kAllKinds) {
+  for (const ResultFileKind& k : kResultFileKinds) {
     EXPECT_TRUE(dir.exists(std::string("cu") + k.extension)) << k.extension;
     EXPECT_FALSE(dir.exists(std::string("data/run1/cu") + k.extension)) << k.extension;
   }
@@ -314,7 +283,7 @@ TEST(ResultFiles, DotOnlyInTheDirectoryPart) {
   test::ProgramResult r = run_program(dir.file("work"), "../cudat\n2\n1\n");
   ASSERT_EQ(r.status, 0) << r.err;
   expect_openings(r.out, "cudat", true, "  ... creating new file ...");
-  for (const Kind& k : kAllKinds)
+  for (const ResultFileKind& k : kResultFileKinds)
     EXPECT_TRUE(dir.exists(std::string("work/cudat") + k.extension)) << k.extension;
   EXPECT_EQ(dir.read("cudat"), data);
 }
@@ -329,7 +298,8 @@ TEST(ResultFiles, LongDataFileNames) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string stem = name.substr(0, 85);
     expect_openings(r.out, stem, true, "  ... creating new file ...");
-    for (const Kind& k : kAllKinds) EXPECT_TRUE(dir.exists(stem + k.extension)) << k.extension;
+    for (const ResultFileKind& k : kResultFileKinds)
+      EXPECT_TRUE(dir.exists(stem + k.extension)) << k.extension;
   }
 }
 
@@ -349,7 +319,7 @@ TEST(ResultFiles, ResultNameThatIsTheDataFileStopsTheRun) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err, "");
     EXPECT_EQ(dir.read(c.data_name), data);
-    for (const Kind& k : kAllKinds) {
+    for (const ResultFileKind& k : kResultFileKinds) {
       if (std::string("cu") + k.extension != c.data_name) {
         EXPECT_FALSE(dir.exists(std::string("cu") + k.extension)) << k.extension;
       }

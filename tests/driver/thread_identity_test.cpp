@@ -1,33 +1,34 @@
 // The result files of a run do not depend on how many threads share the
 // Fourier transform: every sum keeps its order whatever the split.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "driver/driver.h"
+#include "support/expected_text.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::InDirectory;
+using test::kResultExtensions;
 using test::ScratchDir;
 using test::TestRun;
 
-const char* const kExtensions[] = {".gabs", ".topn", ".gfou", ".gexa", ".topa", ".tope", ".topf"};
-
 // Runs the whole reduction in `dir` with the transform on `threads` threads.
 std::string reduce_in(const ScratchDir& dir, int threads) {
-  char previous[4096];
-  if (getcwd(previous, sizeof previous) == nullptr || chdir(dir.path().c_str()) != 0) return "";
-  TestRun t(test::example("ni_synth_15000.dat") + "\n2\n1\n");
+  TestRun t(test::answers(test::example("ni_synth_15000.dat")));
   t->threads = threads;
-  int status = run_reduction(t.run());
-  std::string screen = t.screen();
-  if (chdir(previous) != 0) return "";
+  int status = -1;
+  {
+    InDirectory in(dir.path());
+    status = run_reduction(t.run());
+  }
   EXPECT_EQ(status, 0) << t.errors();
-  return screen;
+  return t.screen();
 }
 
 TEST(ThreadIdentity, FullSizeResultFilesAreByteIdenticalForAnyThreadCount) {
@@ -37,7 +38,7 @@ TEST(ThreadIdentity, FullSizeResultFilesAreByteIdenticalForAnyThreadCount) {
   const std::string screen_three = reduce_in(three, 3);
   EXPECT_EQ(screen_one, screen_two);
   EXPECT_EQ(screen_one, screen_three);
-  for (const char* ext : kExtensions) {
+  for (const char* ext : kResultExtensions) {
     const std::string name = std::string("ni_synth_15000") + ext;
     const std::string reference = one.read(name);
     ASSERT_FALSE(reference.empty()) << name;

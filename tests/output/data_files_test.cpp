@@ -3,57 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "driver/run.h"
+#include "support/expected_text.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::fixed;
+using test::InDirectory;
+using test::padded;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
-
-// Fw.d: d decimals correctly rounded, "-" for every negative value, the "0"
-// before the point only when there is room, asterisks when it does not fit.
-std::string fixed(float v, int w, int d) {
-  std::string s;
-  if (std::isnan(v)) {
-    s = "NaN";
-  } else {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", d, static_cast<double>(v));
-    s = buf;
-    if (static_cast<int>(s.size()) > w && s.rfind("0.", 0) == 0) s.erase(0, 1);
-    if (static_cast<int>(s.size()) > w && s.rfind("-0.", 0) == 0) s.erase(1, 1);
-    if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  }
-  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
-}
-
-std::string padded(const std::string& s, std::size_t w) {
-  std::string p = s;
-  p.resize(w, ' ');
-  return p;
-}
-
-// Changes into a directory for the life of the object.
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
 
 // A run whose result base name is "cu", writing into a scratch directory.
 struct FileRun {

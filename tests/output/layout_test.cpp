@@ -6,13 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/expected_text.h"
+
 namespace xas {
 namespace {
 
-std::string padded(std::string s, std::size_t width) {
-  s.resize(width, ' ');
-  return s;
-}
+using test::padded;
 
 TEST(Layout, DataRowsStopAtTheFirstFieldWithoutAValue) {
   const Layout row("(1X,F6.3,1X,F8.5,1X,F12.6)");

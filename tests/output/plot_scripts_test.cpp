@@ -3,95 +3,37 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "driver/run.h"
+#include "support/expected_text.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::fixed;
+using test::InDirectory;
+using test::padded;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
+using test::two_reals;
 
-std::string right(const std::string& s, std::size_t w) {
-  return s.size() >= w ? s : std::string(w - s.size(), ' ') + s;
-}
-
-// Fw.d: d decimals correctly rounded, the "0" before the point only when
-// there is room, asterisks when the value does not fit.
-std::string fixed(float v, int w, int d) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", d, static_cast<double>(v));
-  std::string s = buf;
-  if (static_cast<int>(s.size()) > w && s.rfind("0.", 0) == 0) s.erase(0, 1);
-  if (static_cast<int>(s.size()) > w && s.rfind("-0.", 0) == 0) s.erase(1, 1);
-  if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  return right(s, static_cast<std::size_t>(w));
-}
-
-// A free-form real (values from 0.1 to 1e9 and 0 in fixed point, in the
-// range these scripts use).
-std::string ff_real(float v) {
-  const float a = std::fabs(v);
-  char buf[64];
-  if (a == 0.0f || (a >= 0.1f && a < 1.0e9f)) {
-    int before = 0;
-    for (double p = 1.0; a >= p; p *= 10.0) ++before;
-    std::snprintf(buf, sizeof buf, "%.*f", a == 0.0f ? 8 : 9 - before, static_cast<double>(v));
-    return right(buf, 12) + "    ";
-  }
-  std::snprintf(buf, sizeof buf, "%.8E", static_cast<double>(v));
-  return right(buf, 16);
-}
-
-// A free-form record of two reals.
-std::string two_reals(float a, float b) {
+// A data row of a script: x as Fw.d (F8.2 by default), y as F8.5.
+std::string row(float x, float y, int w = 8, int d = 2) {
   std::string line = " ";
-  line += ff_real(a);
-  line += ' ';
-  line += ff_real(b);
-  return line;
-}
-
-std::string row(float x, float y) {
-  std::string line = " ";
-  line += fixed(x, 8, 2);
+  line += fixed(x, w, d);
   line += ' ';
   line += fixed(y, 8, 5);
   return line;
 }
 
-std::string short_row(float x, float y) {
-  std::string line = " ";
-  line += fixed(x, 6, 3);
-  line += ' ';
-  line += fixed(y, 8, 5);
-  return line;
-}
-
-std::string padded(const std::string& s, std::size_t w) {
-  std::string p = s;
-  p.resize(w, ' ');
-  return p;
-}
-
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
+std::string short_row(float x, float y) { return row(x, y, 6, 3); }
 
 TEST(ExafsPlotLimit, LadderBoundaries) {
   const float up = 1.0f;

@@ -11,39 +11,20 @@
 
 #include "background/simq.h"
 #include "driver/run.h"
+#include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::ff_int;
+using test::ff_real;
+using test::right;
 using test::ScratchDir;
 using test::split_lines;
 using test::TestRun;
-
-std::string right(const std::string& s, std::size_t w) {
-  return s.size() >= w ? s : std::string(w - s.size(), ' ') + s;
-}
-
-// A free-form real: fixed point with nine significant digits in 12 columns
-// plus 4 blanks for 0 and 0.1 <= |v| < 1e9, else d.dddddddd E+xx in 16.
-std::string ff_real(float v) {
-  if (std::isnan(v)) return right("NaN", 16);
-  if (std::isinf(v)) return right(v > 0 ? "Infinity" : "-Infinity", 16);
-  const float a = std::fabs(v);
-  char buf[64];
-  if (a == 0.0f || (a >= 0.1f && a < 1.0e9f)) {
-    int before = 0;
-    for (double p = 1.0; a >= p; p *= 10.0) ++before;
-    const int decimals = a == 0.0f ? 8 : 9 - before;
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(v));
-    return right(buf, 12) + "    ";
-  }
-  std::snprintf(buf, sizeof buf, "%.8E", static_cast<double>(v));
-  return right(buf, 16);
-}
-
-std::string ff_int(int v) { return right(std::to_string(v), 11); }
+using test::two_reals;
 
 // E12.7 for a positive value: ".ddddddd" then the exponent for 0.d form.
 std::string e12_7(float v) {
@@ -59,15 +40,6 @@ std::string e12_7(float v) {
 }
 
 std::string i_field(int v, std::size_t w) { return right(std::to_string(v), w); }
-
-// A free-form record of two reals.
-std::string two_reals(float a, float b) {
-  std::string line = " ";
-  line += ff_real(a);
-  line += ' ';
-  line += ff_real(b);
-  return line;
-}
 
 TEST(NoiseIntervals, WorkedExample) {
   const Intervals plan = plan_intervals(600, 101);
@@ -377,7 +349,8 @@ TEST(EstimateNoise, SpectrumEndingBelowTheEdgeBand) {
 
 TEST(NoisePlotFile, HeaderOfARealRun) {
   ScratchDir dir;
-  const test::ProgramResult result = test::run_program(dir.path(), test::example("cu_foil.dat") + "\n2\n1\n");
+  const test::ProgramResult result =
+      test::run_program(dir.path(), test::answers(test::example("cu_foil.dat")));
   ASSERT_EQ(result.status, 0) << result.err;
   const std::vector<std::string> topn = split_lines(dir.read("cu_foil.topn"));
   ASSERT_GT(topn.size(), 8u);

@@ -3,19 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "driver/driver.h"
 #include "driver/run.h"
 #include "spectra/signal.h"
+#include "support/in_directory.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
 namespace {
 
+using test::InDirectory;
 using test::ScratchDir;
 using test::TestRun;
 
@@ -206,21 +207,9 @@ TEST(FourierTransform, AtZeroDistanceTheModulusIsTheSumOfTheElements) {
   EXPECT_NE(sum, 0.0f);
 }
 
-// Changes into a directory for the life of the object.
-class InDirectory {
- public:
-  explicit InDirectory(const std::string& dir) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
-
 TEST(FourierTransform, FullSizeSpectrumSameForAnyThreadCount) {
   ScratchDir dir;
-  TestRun t(test::example("ni_synth_15000.dat") + "\n2\n0\n");
+  TestRun t(test::answers(test::example("ni_synth_15000.dat"), "0"));
   xas::Run& run = t.run();
   {
     InDirectory in(dir.path());

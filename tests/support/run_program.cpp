@@ -65,6 +65,10 @@ std::string TestRun::errors() {
   return std::string(err_buf_, err_len_);
 }
 
+std::string answers(const std::string& data_file, const std::string& plot) {
+  return data_file + "\n2\n" + plot + "\n";
+}
+
 std::string example(const std::string& name) { return std::string(XAS_EXAMPLES) + "/" + name; }
 std::string testdata(const std::string& name) { return std::string(XAS_TESTDATA) + "/" + name; }
 

@@ -18,6 +18,10 @@ struct ProgramResult {
 // Runs the built program in directory `cwd` with `input` on standard input.
 ProgramResult run_program(const std::string& cwd, const std::string& input);
 
+// The answers of a run on a two-column data file: its name, the number of
+// columns and the plot choice (1 asks for every result file).
+std::string answers(const std::string& data_file, const std::string& plot = "1");
+
 // A run state whose standard input is `input` and whose screen and error
 // stream are kept in memory, for testing one stage at a time.
 class TestRun {
