@@ -114,37 +114,46 @@ void compose_absorption_plot(Run& run) {
   command(out, "JOIN");
 }
 
-void compose_exafs_plot(Run& run) {
-  ResultFile& out = run.unit86;
+namespace {
+
+// The opening lines shared by the EXAFS and Fourier scripts: one panel with
+// its horizontal limits (and vertical ones for EXAFS), the axis titles (the
+// CASE line sets the letter case of the title above it) and the file name.
+void spectrum_header(Run& run, ResultFile& out, const FreeFormRecord& limits,
+                     std::string_view x_title, std::string_view x_case, std::string_view y_title) {
   command(out, "SET MODE VECTOR");
   command(out, "SET FONT DUPLEX");
   command(out, "SET WINDOW X 2 12.5 Y 1.5 9.2");
-  out.record(FreeFormRecord()
-                 .add_text("SET LIMITS X 0 ")
-                 .add_integer(run.lmax)
-                 .add_text(" Y ")
-                 .add_real(-run.exalim)
-                 .add_real(run.exalim));
+  out.record(limits);
   command(out, "SET LABEL SIZE 2.5");
-  command(out, "TITLE 6.7 .4 SIZE 3 'k1(4A515O20-11)'");
-  command(out, "CASE                ' U C CVUSVC  C '");
-  command(out, "TITLE .5 5. SIZE 3 ANGLE 90 'EXAFS'");
+  command(out, x_title);
+  command(out, x_case);
+  command(out, y_title);
   file_title(run, out);
+}
+
+}  // namespace
+
+void compose_exafs_plot(Run& run) {
+  ResultFile& out = run.unit86;
+  spectrum_header(run, out,
+                  FreeFormRecord()
+                      .add_text("SET LIMITS X 0 ")
+                      .add_integer(run.lmax)
+                      .add_text(" Y ")
+                      .add_real(-run.exalim)
+                      .add_real(run.exalim),
+                  "TITLE 6.7 .4 SIZE 3 'k1(4A515O20-11)'", "CASE                ' U C CVUSVC  C '",
+                  "TITLE .5 5. SIZE 3 ANGLE 90 'EXAFS'");
   for (int i = run.ne0; i <= run.exafs.n; ++i) short_row(out, run.exafs.k(i), run.exafs.chi(i));
   command(out, "JOIN 1");
 }
 
 void compose_fourier_plot(Run& run) {
   ResultFile& out = run.unit87;
-  command(out, "SET MODE VECTOR");
-  command(out, "SET FONT DUPLEX");
-  command(out, "SET WINDOW X 2 12.5 Y 1.5 9.2");
-  out.record(FreeFormRecord().add_text("SET LIMITS X 0 ").add_real(run.rmax).add_text(" "));
-  command(out, "SET LABEL SIZE 2.5");
-  command(out, "TITLE 6.7 .4 SIZE 3 'R1(4A515O2)'");
-  command(out, "CASE                ' U C CVUSV '");
-  command(out, "TITLE .5 5. SIZE 3 ANGLE 90 'FOURIER'");
-  file_title(run, out);
+  spectrum_header(run, out, FreeFormRecord().add_text("SET LIMITS X 0 ").add_real(run.rmax).add_text(" "),
+                  "TITLE 6.7 .4 SIZE 3 'R1(4A515O2)'", "CASE                ' U C CVUSV '",
+                  "TITLE .5 5. SIZE 3 ANGLE 90 'FOURIER'");
   for (int m = 1; m <= run.fourie.n; ++m) short_row(out, run.fourie.r(m), run.fourie.ft_mod(m));
   command(out, "JOIN 1");
 }
