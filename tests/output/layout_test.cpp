@@ -127,7 +127,7 @@ TEST(Layout, TextFields) {
 }
 
 TEST(Layout, RenderStaysWithinMaxLength) {
-  const std::vector<std::string> specs = {
+  const std::vector<std::string> layouts = {
       "(1X,F6.3,1X,F8.5,1X,F12.6)",
       "(' >>> int. n.',I3,' (',I5,'-',I5,' ) r m s noise =          ',E12.7)",
       "(/,'  >>> opening gnuplot file for absorption: ',A90)",
@@ -135,22 +135,22 @@ TEST(Layout, RenderStaysWithinMaxLength) {
       "(A,/,A)",
   };
   const std::string big(500, 'x');
-  for (const std::string& spec : specs) {
-    const Layout l(spec);
+  for (const std::string& layout : layouts) {
+    const Layout l(layout);
     std::vector<char> buf(l.max_length() + 1, '#');
     std::size_t n = 0;
-    if (spec[1] == 'A' && spec[2] == ',') {
+    if (layout[1] == 'A' && layout[2] == ',') {
       n = l.render(buf.data(), {std::string_view(big), std::string_view(big)});
-    } else if (spec.find("I3") != std::string::npos) {
+    } else if (layout.find("I3") != std::string::npos) {
       n = l.render(buf.data(), {-2147483647 - 1, -2147483647 - 1, 2147483647, -3.4e38f});
-    } else if (spec.find("A") != std::string::npos) {
+    } else if (layout.find("A") != std::string::npos) {
       n = l.render(buf.data(), {std::string_view(big)});
     } else {
       n = l.render(buf.data(), {-3.4e38f, -3.4e38f, -3.4e38f});
     }
-    EXPECT_LE(n, l.max_length()) << spec;
-    EXPECT_EQ(buf[l.max_length()], '#') << spec;
-    EXPECT_EQ(buf[n - 1], '\n') << spec;
+    EXPECT_LE(n, l.max_length()) << layout;
+    EXPECT_EQ(buf[l.max_length()], '#') << layout;
+    EXPECT_EQ(buf[n - 1], '\n') << layout;
   }
 }
 
