@@ -45,28 +45,31 @@ void extract_signal(Run& run) {
   run.logic.fourier = 'S';
 }
 
+namespace {
+
+// A report line of a range: its label, the two ends and a "-" between them.
+FreeFormRecord range_record(std::string_view label, float from, float to) {
+  FreeFormRecord record;
+  record.add_text(label).add_real(from).add_text("-").add_real(to);
+  return record;
+}
+
+}  // namespace
+
 void choose_transform(Run& run) {
   if (run.logic.fourier != 'S') return;
   Console& console = run.console;
   console.record(FreeFormRecord().add_text(" ... Calculating Fourier Transform"));
   run.akmin = 2.5f;
   run.akmax = run.exafs.k(run.data.n - 1);
-  console.record(FreeFormRecord()
-                     .add_text(" ... k-range: ")
-                     .add_real(run.akmin)
-                     .add_text("-")
-                     .add_real(run.akmax));
+  console.record(range_record(" ... k-range: ", run.akmin, run.akmax));
   run.dk = 0.5f;
   run.wh = 2.0f;
   console.record(
       FreeFormRecord().add_text(" ... window term. and weight: ").add_real(run.dk).add_real(run.wh));
   run.rmin = 0.0f;
   run.rmax = 10.0f;
-  console.record(FreeFormRecord()
-                     .add_text(" ... Range R: ")
-                     .add_real(run.rmin)
-                     .add_text("-")
-                     .add_real(run.rmax));
+  console.record(range_record(" ... Range R: ", run.rmin, run.rmax));
   run.dr = 0.02f;
   run.fourie.n = static_cast<int>((run.rmax - run.rmin) / run.dr);
 }
