@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "driver/columns.h"
 #include "driver/freeform_read.h"
 #include "driver/freeform_write.h"
 #include "driver/line_reader.h"
@@ -40,13 +41,6 @@ std::string bad_column(const char* what, int column) {
          " is not a column of the table: columns are numbered from 1 to " +
          std::to_string(kMaxColumns);
 }
-
-// The dialogue's column answers.
-struct Columns {
-  int ncol = 0;
-  int ne = 0, nab = 0;
-  int ni0 = 0, ni1 = 0;
-};
 
 bool ask_columns(Run& run, Columns* c, std::string* err) {
   Console& console = run.console;
