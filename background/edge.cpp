@@ -1,6 +1,7 @@
 #include "background/edge.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "background/simq.h"
 #include "driver/freeform_write.h"
@@ -63,7 +64,9 @@ void white_line_parabola(Run& run, int c) {
 }
 
 // Step 6: E0 from a parabola through the derivative over the edge band.
-void edge_parabola(Run& run) {
+// Returns the parabola's curvature (its x^2 coefficient): negative for a
+// maximum.
+double edge_parabola(Run& run) {
   const Data& data = run.data;
   const Deriv& deriv = run.deriv;
   const int i1 = run.i1, i2 = run.i2;
@@ -101,11 +104,83 @@ void edge_parabola(Run& run) {
     b[1] = sxy;
     b[2] = sy;
   }
-  flag_precision(run, simq(ax, b, 3));
+  const int singular = simq(ax, b, 3);
+  flag_precision(run, singular);
+  if (singular == 1)
+    run.console.defer_warning("the parabola through the derivative over the edge band is singular;"
+                        " the edge energy rests on an incomplete solution");
   double q1 = b[0], q2 = b[1], q3 = b[2];
   float offset = static_cast<float>(-((q2 / 2.0) / q1));
   run.slp = static_cast<float>(q3 + (q1 * (offset * offset) + offset * q2));
   run.model.spl0.e0 = run.emax + offset;
+  return q1;
+}
+
+// An energy in keV as the user reads it: eV with one decimal.
+std::string ev(float kev) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(kev) * 1000.0);
+  return buf;
+}
+
+std::string ev_range(float from_kev, float to_kev) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.1f-%.1f eV", static_cast<double>(from_kev) * 1000.0,
+                static_cast<double>(to_kev) * 1000.0);
+  return buf;
+}
+
+// The edge energy is the vertex of the derivative parabola. It is refused
+// where it means nothing: no vertex, a vertex outside the data, a minimum
+// outside the edge band, or a maximum past the white line by more than the
+// white line stands above the foot of the band. A vertex that
+// stands outside the band but near it (as when the steepest slope is the top
+// of a band widened downwards), or a minimum inside the band, is kept with a
+// warning.
+bool check_edge_energy(Run& run, double curvature, std::string* err) {
+  const Data& data = run.data;
+  const float e0 = run.model.spl0.e0;
+  const float low = data.energy(run.i1), high = data.energy(run.i2 + 1);
+  const std::string band = "the edge band (" + ev_range(low, high) + ")";
+  if (!std::isfinite(e0)) {
+    *err = "xasreduce: no edge energy: the parabola through the derivative over " + band +
+           " has no vertex";
+    return false;
+  }
+  if (e0 < data.energy(1) || e0 > data.energy(data.n)) {
+    *err = "xasreduce: no edge energy: the vertex of the derivative parabola over " + band +
+           " lies at " + ev(e0) + ", outside the data (" +
+           ev_range(data.energy(1), data.energy(data.n)) + ")";
+    return false;
+  }
+  const bool in_band = e0 >= low && e0 <= high;
+  if (!(curvature < 0.0)) {
+    if (!in_band) {
+      *err = "xasreduce: no edge energy: the derivative has no maximum at its steepest rise (its"
+             " parabola over " + band + " has a minimum, at " + ev(e0) + ")";
+      return false;
+    }
+    run.console.defer_warning("the derivative parabola over " + band +
+                        " has a minimum, not a maximum: the edge energy " + ev(e0) +
+                        " is that minimum");
+    return true;
+  }
+  if (in_band) return true;
+  // Past the white line by more than the white line stands above the foot
+  // of the band, the vertex belongs to no feature of the edge.
+  const float reach = run.ewl + (run.ewl - low);
+  if (e0 > reach) {
+    *err = "xasreduce: no edge energy: the maximum of the derivative parabola over " + band +
+           " lies at " + ev(e0) + ", past the white line at " + ev(run.ewl) +
+           " by more than the white line stands above the band";
+    return false;
+  }
+  const float off = e0 > high ? e0 - high : low - e0;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(off) * 1000.0);
+  run.console.defer_warning("the edge energy " + ev(e0) + " lies " + buf +
+                      (e0 > high ? " above " : " below ") + band + " that locates it");
+  return true;
 }
 
 }  // namespace
@@ -132,18 +207,14 @@ bool locate_edge(Run& run, std::string* err) {
   }
 
   // The edge band: the slopes on both sides of the steepest one that stay
-  // above 80 % of it.
+  // above 80 % of it. Each scan stops at the end of the data; a band cut
+  // there still locates the edge if its parabola has a vertex near it.
   const float tol = 0.8f;
   const float threshold = run.apm * tol;
   int below = m - 1;
   while (below >= 1 && !(deriv.slope(below) <= threshold)) --below;
   int above = m + 1;
   while (above <= deriv.n && !(deriv.slope(above) <= threshold)) ++above;
-  if (below < 1 || above > deriv.n) {
-    *err = "xasreduce: no clear absorption edge: the steepest rise does not fall off on both sides"
-           " within the data";
-    return false;
-  }
   run.i1 = below + 1;
   run.i2 = above - 1;
   int count = run.i2 - run.i1 + 1;
@@ -151,6 +222,18 @@ bool locate_edge(Run& run, std::string* err) {
     --run.i1;
     if (count == 1) ++run.i2;
   }
+  if (run.i1 < 1 || run.i2 > deriv.n) {
+    *err = "xasreduce: no edge band: the steepest rise (at " + ev(run.emax) +
+           ") is too close to the " + (run.i1 < 1 ? "first" : "last") +
+           " point of the data for the three slopes its parabola needs";
+    return false;
+  }
+  // Cut at the top, the band would have no fall above it: the white line
+  // below refuses that.
+  if (below < 1)
+    run.console.defer_warning("the edge band reaches the first point of the data: the steepest"
+                              " rise (at " + ev(run.emax) +
+                              ") does not fall below 80 % of it before the data begin");
 
   // The white line: the first negative slope at or above the steepest one.
   int c = m;
@@ -163,16 +246,8 @@ bool locate_edge(Run& run, std::string* err) {
             (deriv.slope(c) - deriv.slope(c - 1));
   white_line_parabola(run, c);
 
-  // The vertex of the derivative parabola must stand among the points of the
-  // edge band; elsewhere (a parabola without a maximum there, or none at
-  // all) it is no edge energy.
-  edge_parabola(run);
-  const float e0 = run.model.spl0.e0;
-  if (!(e0 >= data.energy(run.i1) && e0 <= data.energy(run.i2 + 1))) {
-    *err = "xasreduce: no edge energy: the derivative has no maximum at its steepest rise";
-    return false;
-  }
-  return true;
+  const float curvature = edge_parabola(run);
+  return check_edge_energy(run, curvature, err);
 }
 
 }  // namespace xas

@@ -1,6 +1,8 @@
 #include "background/fit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "background/simq.h"
@@ -11,8 +13,19 @@ namespace xas {
 
 namespace {
 
-// Shortest energy range (keV) the background fit may span.
-constexpr float kMinFitRange = 0.02f;
+// A background fit over fewer points than twice its parameters, or over
+// less than this energy range (keV), is computed with a warning.
+constexpr float kShortFitRange = 0.01f;
+
+// An edge jump above this many times the range of the absorption is refused.
+constexpr float kRunawayJump = 5.0f;
+
+// An energy in keV as the user reads it: eV with one decimal.
+std::string ev(float kev) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(kev) * 1000.0);
+  return buf;
+}
 
 }  // namespace
 
@@ -64,9 +77,7 @@ int pre_edge_line(Run& run, float e1) {
     ++j;
     if (e > e1) break;
   }
-  if (j < 2) return j;
   double det = se2 * j - se * se;
-  if (det == 0.0) return 0;
   run.aa = static_cast<float>((sae * j - sa * se) / det);
   run.bb = static_cast<float>((se2 * sa - sae * se) / det);
   return j;
@@ -114,11 +125,22 @@ bool fit_background(Run& run, std::string* err) {
   run.logic.fit = 'S';
   choose_segments(run);
 
-  if (pre_edge_line(run, e1) < 2) {
-    *err = "xasreduce: too few points below the edge for the pre-edge line: two are needed below " +
-           std::to_string(e1 * 1000.0f) + " eV";
+  // Through a single point the line rests on rounding: its determinant is
+  // the difference of two roundings of that energy squared. Where that is not
+  // zero the line is computed as for any other range, with a warning.
+  const int pre_edge_points = pre_edge_line(run, e1);
+  if (!std::isfinite(run.aa) || !std::isfinite(run.bb)) {
+    const std::string points =
+        pre_edge_points == 1
+            ? "point 2 alone (" + ev(data.energy(2)) + ")"
+            : "points 2 to " + std::to_string(pre_edge_points + 1) + " (" + ev(data.energy(2)) +
+                  " to " + ev(data.energy(pre_edge_points + 1)) + ")";
+    *err = "xasreduce: no pre-edge line: its fit over " + points + " is singular";
     return false;
   }
+  if (pre_edge_points == 1)
+    run.console.defer_warning("the pre-edge line rests on one point: point 2 (" + ev(data.energy(2)) +
+                        ") already lies above E0 less 0.5 % (" + ev(e1) + ")");
   for (int i = 1; i <= n; ++i) {
     data.abs_lin(i) = (data.absorption(i) - run.aa * data.energy(i)) - run.bb;
     run.deriv.slope(i) = run.deriv.slope(i) - run.aa;
@@ -156,18 +178,22 @@ bool fit_background(Run& run, std::string* err) {
     ++fitted;
     if (!(i < n && data.energy(i) <= spl1.xk(spl0.nsp + 1))) break;
   }
-  // A background needs more points than terms, spread over some range: from
-  // less than 20 eV of data the polynomial, extrapolated to the edge, sets
-  // the jump by chance.
+  // A background needs at least as many points as terms. Few points, or a
+  // short range of energy, leave the polynomial, extrapolated to the edge,
+  // to set the jump: worth a second look.
   if (fitted < npar) {
     *err = "xasreduce: too few points more than 30 eV above the edge to fit the background: " +
            std::to_string(fitted) + " for " + std::to_string(npar) + " parameters";
     return false;
   }
-  if (!(data.energy(i) - data.energy(run.imin) >= kMinFitRange)) {
-    *err = "xasreduce: the data end less than 20 eV beyond the start of the background fit"
-           " (E0 + 30 eV): too short a range to fit the background";
-    return false;
+  const float span = data.energy(i) - data.energy(run.imin);
+  if (fitted < 2 * npar || !(span >= kShortFitRange)) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(span) * 1000.0);
+    run.console.defer_warning("the background is fitted to " + std::to_string(fitted) +
+                        " points over " + buf + " (" + ev(data.energy(run.imin)) + " to " +
+                        ev(data.energy(i)) + ") for " + std::to_string(npar) +
+                        " parameters: the edge jump rests on a short range");
   }
   run.imax = i - 1;
 
@@ -181,17 +207,42 @@ bool fit_background(Run& run, std::string* err) {
   int flag = simq(cc, solution, npar);
   for (int it = 0; it < npar; ++it) coef(it + 1) = solution[it];
   run.ajump = static_cast<float>(coef(1));
-  if (flag == 1) console.record(FreeFormRecord().add_text("Singular matrix!!!!!"));
+  if (flag == 1) {
+    console.record(FreeFormRecord().add_text("Singular matrix!!!!!"));
+    if (std::isfinite(run.ajump))
+      console.defer_warning("the background fit is singular: its coefficients, and the edge jump, rest"
+                      " on an incomplete solution");
+  }
 
   report(run);
   return true;
 }
 
 bool check_jump(const Run& run, std::string* err) {
-  if (run.ajump > 0.0f && std::isfinite(run.ajump)) return true;
-  *err = "xasreduce: the background fit gives an edge jump of " + std::to_string(run.ajump) +
-         ": no absorption edge to normalise to";
-  return false;
+  if (!(run.ajump > 0.0f && std::isfinite(run.ajump))) {
+    *err = "xasreduce: the background fit gives an edge jump of " + std::to_string(run.ajump) +
+           ": no absorption edge to normalise to";
+    return false;
+  }
+  // The jump is the background's step at E0; it cannot be many times the
+  // whole range the absorption spans unless the fit ran away.
+  const Data& data = run.data;
+  float low = data.absorption(1), high = data.absorption(1);
+  for (int i = 2; i <= data.n; ++i) {
+    low = std::min(low, data.absorption(i));
+    high = std::max(high, data.absorption(i));
+  }
+  const float range = high - low;
+  if (run.ajump > kRunawayJump * range) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf,
+                  "xasreduce: the background fit ran away: an edge jump of %g where the"
+                  " absorption spans only %g",
+                  static_cast<double>(run.ajump), static_cast<double>(range));
+    *err = buf;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace xas

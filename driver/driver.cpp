@@ -87,6 +87,7 @@ bool reduce(Run& run, std::string* err) {
   if (!locate_edge(run, err)) return false;
   wave_numbers(run);
   if (!fit_background(run, err) || !check_jump(run, err)) return false;
+  run.console.release_warnings();
   if (!name_results(run, err) || !open_absorption_file(run, err)) return false;
 
   extract_signal(run);
@@ -121,7 +122,7 @@ bool reduce(Run& run, std::string* err) {
 int run_reduction(Run& run) {
   std::string err;
   if (!reduce(run, &err)) {
-    run.console.error(err);
+    run.console.error(run.console.refusal(err));
     return 2;
   }
   run.console.flush();
