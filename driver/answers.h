@@ -14,17 +14,22 @@ namespace xas {
 
 class Answers {
  public:
-  explicit Answers(std::FILE* in);
+  // Reads from `in`; `screen` (may be null) is flushed before every read, so
+  // that each question is shown before the program waits for its answer.
+  explicit Answers(std::FILE* in, std::FILE* screen = nullptr);
 
-  // One line as 90-character text: cut or blank-padded.
-  bool read_text(Name90* text, std::string_view question, std::string* err);
+  // One whole line as text. Fails at the end of input and on a line longer
+  // than the reader holds.
+  bool read_line(std::string* text, std::string_view question, std::string* err);
   // `count` integers by the free-form rules, continuing over lines as needed.
   bool read_integers(int* targets, int count, std::string_view question, std::string* err);
 
  private:
   // The error text: which answer was being read, then the reason.
   std::string failure(std::string_view question, std::string_view reason, bool at_end) const;
+  std::string too_long(std::string_view question) const;
   LineReader lines_;
+  std::FILE* screen_;
 };
 
 }  // namespace xas

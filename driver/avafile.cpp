@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "driver/columns.h"
@@ -20,18 +22,63 @@ namespace xas {
 namespace {
 
 // Opens an existing file for reading; a directory does not count as one.
+// errno tells why when it fails.
 std::FILE* open_existing(const Name90& name, struct stat* st) {
   std::string path(name.trimmed());
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   if (::fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
     ::close(fd);
     errno = EISDIR;
     return nullptr;
   }
+  // Opened without blocking so that a FIFO with no writer cannot hang the
+  // open; reads block again as for any file.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   std::FILE* stream = fdopen(fd, "r");
   if (stream == nullptr) ::close(fd);
   return stream;
+}
+
+// A data file must be a file or a pipe: a device never ends (/dev/zero) or
+// is not a table, and the program's own standard input holds the answers.
+bool readable_table(const Name90& name, const struct stat& st, std::string* err) {
+  const std::string quoted = "'" + std::string(name.trimmed()) + "'";
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    *err = "xasreduce: " + quoted + " is a device, not a data file";
+    return false;
+  }
+  struct stat in;
+  if (::fstat(0, &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino) {
+    *err = "xasreduce: " + quoted +
+           " is the program's own standard input, which holds the answers, not the data";
+    return false;
+  }
+  return true;
+}
+
+// The file-name answer must fit the dialogue's 90 characters and be text.
+bool check_name(const std::string& answer, std::string* err) {
+  for (std::size_t i = 0; i < answer.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(answer[i]);
+    if (c < 0x20 || c == 0x7f) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02x", c);
+      *err = "xasreduce: the file name answered to \"File name for EXAFS data?\" holds a control"
+             " character (byte " + std::string(code) + " at column " + std::to_string(i + 1) +
+             "): no file is read";
+      return false;
+    }
+  }
+  const std::size_t end = answer.find_last_not_of(' ');
+  const std::size_t length = end == std::string::npos ? 0 : end + 1;
+  if (length > static_cast<std::size_t>(Name90::width())) {
+    *err = "xasreduce: the file name answered to \"File name for EXAFS data?\" is " +
+           std::to_string(length) + " characters long; the dialogue holds names of at most " +
+           std::to_string(Name90::width()) + ": '" + answer.substr(0, length) + "'";
+    return false;
+  }
+  return true;
 }
 
 bool column_in_range(int column) { return column >= 1 && column <= kMaxColumns; }
@@ -87,8 +134,18 @@ bool ask_columns(Run& run, Columns* c, std::string* err) {
   return err->empty();
 }
 
+// What the reader saw of the lines it did not take as points, and of the
+// numbers beyond the ones it reads.
+struct TableCount {
+  int short_lines = 0;   // lines that yielded some numbers, but fewer than ncol
+  int most_short = 0;    // the most numbers such a line yielded
+  int more_lines = 0;    // points whose line held more numbers than ncol
+  int most = 0;          // the most numbers counted on such a line (up to kMaxColumns + 1)
+};
+
 // Reads the table: one point per line that yields all its numbers.
-void load_table(Run& run, const Columns& c, std::FILE* stream) {
+bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
+                std::string* err) {
   Data& data = run.data;
   LineReader lines(stream, kDataLineWidth);
   std::string_view line;
@@ -96,9 +153,28 @@ void load_table(Run& run, const Columns& c, std::FILE* stream) {
   int count = 0;
   while (lines.next(&line)) {
     if (!line.empty() && line[0] == '#') continue;
-    double col[kMaxColumns + 1] = {};  // col[1..12]; columns never parsed stay 0
+    // col[1..ncol] are the numbers of the point; the read goes on to
+    // count what else the line holds, and those values are dropped, so
+    // columns never parsed stay 0.
+    double col[kMaxColumns + 2] = {};
+    const int want = std::max(c.ncol, 0);
     OneLineSource source(line);
-    if (read_list(source, col + 1, c.ncol, &message) != ListRead::complete) continue;
+    int taken = 0;
+    const ListRead read = read_list(source, col + 1, kMaxColumns + 1, &message, &taken);
+    for (int k = want + 1; k <= kMaxColumns + 1; ++k) col[k] = 0.0;
+    // Complete for ncol numbers: ncol values (or null values) before the
+    // read ended, or a slash that ended it early.
+    if (taken < want && read != ListRead::complete) {
+      if (taken > 0) {
+        ++seen->short_lines;
+        seen->most_short = std::max(seen->most_short, taken);
+      }
+      continue;
+    }
+    if (taken > want) {
+      ++seen->more_lines;
+      seen->most = std::max(seen->most, taken);
+    }
     if (count == kMaxPoints) {
       run.console.record(FreeFormRecord().add_text(
           " ... more than 15000 points: the rest of the file is ignored"));
@@ -115,6 +191,13 @@ void load_table(Run& run, const Columns& c, std::FILE* stream) {
     if (data.energy(i) < 200.0f) data.energy(i) = data.energy(i) * 1000.0f;
   }
   data.n = count;
+  if (lines.failed()) {
+    *err = "xasreduce: cannot read line " + std::to_string(lines.lines_read() + 1) + " of '" +
+           std::string(run.file.trimmed()) + "': " + std::strerror(lines.error()) +
+           "; the points read before it are not reduced";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -123,35 +206,70 @@ bool avafile(Run& run, std::string* err) {
   Console& console = run.console;
   run.file.set("ftn30");
   console.record(FreeFormRecord().add_text(" ... File name for EXAFS data?"));
-  Name90 fili;
-  if (!run.answers.read_text(&fili, "File name for EXAFS data?", err)) return false;
+  std::string answer;
+  if (!run.answers.read_line(&answer, "File name for EXAFS data?", err)) return false;
+  if (!check_name(answer, err)) return false;
+  const Name90 fili(answer);
 
   Columns columns;
   if (!ask_columns(run, &columns, err)) return false;
 
-  if (fili.view().substr(0, 10).find_first_not_of(' ') != std::string_view::npos) run.file = fili;
+  const bool typed = fili.view().substr(0, 10).find_first_not_of(' ') != std::string_view::npos;
+  if (typed) run.file = fili;
   struct stat st;
   std::FILE* stream = open_existing(run.file, &st);
   if (stream == nullptr) {
+    const std::string first(run.file.trimmed());
+    const std::string why = std::strerror(errno);
+    const std::string what = "'" + first + "'" + (typed ? "" : " (the file read for a blank answer)");
     run.file.set("fort.30");
     stream = open_existing(run.file, &st);
     if (stream == nullptr) {
-      *err = "Cannot open file '" + std::string(run.file.trimmed()) + "': " + std::strerror(errno);
+      *err = "Cannot open file '" + first + "': " + why + "; nor the fallback file 'fort.30': " +
+             std::strerror(errno);
       return false;
     }
+    console.defer_warning("cannot open " + what + ": " + why +
+                              "; the fallback file 'fort.30' is read instead",
+                          true);
     console.record(FreeFormRecord().add_text(" ... Reading input data file ..."));
+  }
+  if (!readable_table(run.file, st, err)) {
+    std::fclose(stream);
+    return false;
   }
   run.file_device = st.st_dev;
   run.file_inode = st.st_ino;
   static const Layout kFileName("(' >>> FILE NAME: ',A90)");
   console.lines(kFileName.format({run.file.view()}));
 
-  load_table(run, columns, stream);
+  TableCount seen;
+  const bool read = load_table(run, columns, stream, &seen, err);
   std::fclose(stream);
+  if (!read) return false;
   console.record(FreeFormRecord()
                      .add_text(" >>> ")
                      .add_integer(run.data.n)
                      .add_text("  DATA ENERGY POINTS!"));
+  const std::string name = "'" + std::string(run.file.trimmed()) + "'";
+  const std::string declared = "the " + std::to_string(columns.ncol) +
+                               " answered to \"Number of columns?\"";
+  if (run.data.n == 0 && seen.short_lines > 0) {
+    *err = "xasreduce: no line of " + name + " holds " + declared + ": its lines hold at most " +
+           std::to_string(seen.most_short) + " numbers";
+    return false;
+  }
+  if (seen.more_lines > 0 && columns.ncol >= 1) {
+    const bool one = seen.more_lines == 1;
+    console.defer_warning(
+        std::to_string(seen.more_lines) + " data line" + (one ? " of " : "s of ") + name +
+            (one ? " holds " : " hold ") +
+            (seen.most > kMaxColumns ? "more than " + std::to_string(kMaxColumns)
+                                     : std::to_string(seen.most)) +
+            " numbers, more than " + declared + ": only the first " +
+            std::to_string(columns.ncol) + " of a line are read",
+        true);
+  }
   return true;
 }
 

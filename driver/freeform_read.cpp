@@ -52,17 +52,22 @@ bool parse_value(std::string_view text, double* value, int item, std::string* me
 }
 
 template <typename T>
-ListRead read_values(ListSource& source, T* targets, int count, std::string* message) {
+ListRead read_values(ListSource& source, T* targets, int count, std::string* message,
+                     int* taken) {
   std::string_view line;
+  int item = 0;               // next target, from 0
+  *taken = 0;
   if (count <= 0) return ListRead::complete;
   if (!source.next_line(&line)) return ListRead::end;
   std::size_t pos = 0;
-  int item = 0;               // next target, from 0
   bool after_value = false;   // a comma now only separates the value just read
   while (item < count) {
     while (pos < line.size() && is_blank(line[pos])) ++pos;
     if (pos == line.size()) {
-      if (!source.next_line(&line)) return ListRead::end;
+      if (!source.next_line(&line)) {
+        *taken = item;
+        return ListRead::end;
+      }
       pos = 0;
       continue;
     }
@@ -75,7 +80,10 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         ++item;  // null value
       continue;
     }
-    if (c == '/') return ListRead::complete;
+    if (c == '/') {
+      *taken = item;
+      return ListRead::complete;
+    }
 
     std::size_t start = pos;
     while (pos < line.size() && !is_separator(line[pos])) ++pos;
@@ -91,11 +99,13 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         repeat = repeat * 10 + (token[i] - '0');
         if (repeat > kMaxRepeat) {
           *message = item_message("Repeat count overflow in item ", item + 1, " of list input");
+          *taken = item;
           return ListRead::error;
         }
       }
       if (repeat == 0) {
         *message = item_message("Zero repeat count in item ", item + 1, " of list input");
+        *taken = item;
         return ListRead::error;
       }
       std::string_view rest = token.substr(star + 1);
@@ -106,24 +116,34 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         continue;
       }
       T value{};
-      if (!parse_value(rest, &value, item + 1, message)) return ListRead::error;
+      if (!parse_value(rest, &value, item + 1, message)) {
+        *taken = item;
+        return ListRead::error;
+      }
       for (int i = 0; i < copies; ++i) targets[item++] = value;
       continue;
     }
-    if (!parse_value(token, &targets[item], item + 1, message)) return ListRead::error;
+    if (!parse_value(token, &targets[item], item + 1, message)) {
+      *taken = item;
+      return ListRead::error;
+    }
     ++item;
   }
+  *taken = item;
   return ListRead::complete;
 }
 
 }  // namespace
 
 ListRead read_list(ListSource& source, int* targets, int count, std::string* message) {
-  return read_values(source, targets, count, message);
+  int taken = 0;
+  return read_values(source, targets, count, message, &taken);
 }
 
-ListRead read_list(ListSource& source, double* targets, int count, std::string* message) {
-  return read_values(source, targets, count, message);
+ListRead read_list(ListSource& source, double* targets, int count, std::string* message,
+                   int* taken) {
+  int ignored = 0;
+  return read_values(source, targets, count, message, taken != nullptr ? taken : &ignored);
 }
 
 bool parse_integer(std::string_view text, int* value, bool* overflow) {

@@ -43,7 +43,11 @@ class OneLineSource : public ListSource {
 // item number counts targets from 1); on end it is left alone. Targets
 // assigned before a failure keep their new values.
 ListRead read_list(ListSource& source, int* targets, int count, std::string* message);
-ListRead read_list(ListSource& source, double* targets, int count, std::string* message);
+// `taken` (may be null) receives the number of targets the text gave a
+// value or a null value before the read ended; targets left by a slash are
+// not counted.
+ListRead read_list(ListSource& source, double* targets, int count, std::string* message,
+                   int* taken = nullptr);
 
 // Parses one value. Integers: an optional sign and decimal digits. Reals: an
 // optional sign, digits with an optional point, and an optional exponent

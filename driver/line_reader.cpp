@@ -1,5 +1,7 @@
 #include "driver/line_reader.h"
 
+#include <cerrno>
+
 namespace xas {
 
 // The line buffer is not cleared: only the part a line fills is ever touched.
@@ -11,7 +13,10 @@ LineReader::LineReader(std::FILE* in, std::size_t limit)
 int LineReader::get() {
   if (eof_) return EOF;
   int c = getc_unlocked(in_);
-  if (c == EOF) eof_ = true;
+  if (c == EOF) {
+    eof_ = true;
+    if (std::ferror(in_)) error_ = errno != 0 ? errno : EIO;
+  }
   return c;
 }
 
@@ -23,8 +28,12 @@ bool LineReader::next(std::string_view* line) {
   }
   if (c == EOF) return false;
   std::size_t len = 0;
+  cut_ = false;
   while (c != EOF && c != '\n' && c != '\r') {
-    if (len < limit_) line_[len++] = static_cast<char>(c);
+    if (len < limit_)
+      line_[len++] = static_cast<char>(c);
+    else
+      cut_ = true;
     c = get();
   }
   if (c == '\r') skip_lf_ = true;

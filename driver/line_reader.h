@@ -20,6 +20,11 @@ class LineReader {
   bool next(std::string_view* line);
   // Lines returned so far.
   long lines_read() const { return lines_read_; }
+  // The last line returned was longer than the limit and has been cut.
+  bool cut() const { return cut_; }
+  // The input ended on a read error rather than at its end; error() is its errno.
+  bool failed() const { return error_ != 0; }
+  int error() const { return error_; }
 
  private:
   int get();  // next byte or EOF
@@ -28,6 +33,8 @@ class LineReader {
   std::unique_ptr<char[]> line_;  // the current line, at most limit_ characters
   bool skip_lf_ = false;     // the last line ended with a carriage return
   bool eof_ = false;
+  bool cut_ = false;
+  int error_ = 0;
   long lines_read_ = 0;
 };
 

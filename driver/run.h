@@ -20,7 +20,7 @@
 namespace xas {
 
 struct Run {
-  Run(std::FILE* in, std::FILE* out, std::FILE* err) : answers(in), console(out, err) {
+  Run(std::FILE* in, std::FILE* out, std::FILE* err) : answers(in, out), console(out, err) {
     unit95.hold_in(held_exafs, sizeof held_exafs);
     unit83.hold_in(held_absorption_plot, sizeof held_absorption_plot);
     unit86.hold_in(held_exafs_plot, sizeof held_exafs_plot);

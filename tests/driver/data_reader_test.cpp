@@ -423,10 +423,19 @@ TEST(DataFileChoice, NamedFileTrailingBlanksAndOverlongAnswer) {
     EXPECT_EQ(lines[lines.size() - 2], file_name_line("cu.dat"));
   }
   {
-    Loaded l(long_name + "xyz\n2\n");  // only the first 90 characters are the name
+    Loaded l(long_name + "    \n2\n");  // blanks beyond column 90 are no part of it
     ASSERT_TRUE(l.ok) << l.err;
     EXPECT_EQ(l.t->file.view(), long_name);
     EXPECT_EQ(l.data().n, 2);
+  }
+  {
+    // A longer name is refused rather than cut to another file's name.
+    Loaded l(long_name + "xyz\n2\n");
+    EXPECT_FALSE(l.ok);
+    EXPECT_NE(l.err.find("is 93 characters long; the dialogue holds names of at most 90"),
+              std::string::npos)
+        << l.err;
+    EXPECT_EQ(l.data().n, 0);
   }
 }
 
@@ -450,6 +459,14 @@ TEST(DataFileChoice, FallbackFileAfterANameThatCannotBeOpened) {
     };
     EXPECT_EQ(l.lines(), expected);
     EXPECT_EQ(l.t->file.view(), padded("fort.30"));
+    // The screen is the dialogue's; the error stream says what was not read.
+    l.t->console.release_warnings();
+    EXPECT_NE(l.t.errors().find(std::string("xasreduce: warning: cannot open '") + name +
+                                "': "),
+              std::string::npos)
+        << l.t.errors();
+    EXPECT_NE(l.t.errors().find("; the fallback file 'fort.30' is read instead"),
+              std::string::npos);
   }
 }
 
@@ -493,7 +510,8 @@ TEST(DataFileChoice, NeitherTheNamedNorTheFallbackFile) {
   ScratchDir dir;
   test::ProgramResult r = run_program(dir.path(), "missing.dat\n2\n1\n");
   EXPECT_EQ(r.status, 2);
-  std::string expected = std::string("Cannot open file 'fort.30': ") + std::strerror(ENOENT);
+  std::string expected = std::string("Cannot open file 'missing.dat': ") + std::strerror(ENOENT) +
+                         "; nor the fallback file 'fort.30': " + std::strerror(ENOENT);
   EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find(" >>> FILE NAME:"), std::string::npos);
 }

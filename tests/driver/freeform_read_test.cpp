@@ -330,7 +330,7 @@ class AnswerReads {
     return test_->answers.read_integers(targets->data(), static_cast<int>(targets->size()),
                                         "Test question?", &err_);
   }
-  bool text(Name90* name) { return test_->answers.read_text(name, "Test name?", &err_); }
+  bool text(std::string* line) { return test_->answers.read_line(line, "Test name?", &err_); }
   const std::string& err() const { return err_; }
 
  private:
@@ -403,22 +403,26 @@ TEST(AnswerRead, MalformedAnswerAndEndOfInputAreFatal) {
   }
   {
     AnswerReads reads("");
-    Name90 name;
+    std::string name;
     EXPECT_FALSE(reads.text(&name));
     EXPECT_TRUE(has_message_line(reads.err(), "End of file")) << reads.err();
   }
 }
 
-TEST(AnswerRead, TextAnswerIsCutOrPaddedToNinetyCharacters) {
+TEST(AnswerRead, TextAnswerIsTheWholeLineAndALineBeyondTheReaderIsRefused) {
   const std::string long_name(95, 'n');
-  AnswerReads reads("  cu.dat  \r\n" + long_name + "\n\n");
-  Name90 name;
+  AnswerReads reads("  cu.dat  \r\n" + long_name + "\n\n" + std::string(70000, 'x') + "\n");
+  std::string name;
   ASSERT_TRUE(reads.text(&name));
-  EXPECT_EQ(name.view(), "  cu.dat" + std::string(82, ' '));
+  EXPECT_EQ(name, "  cu.dat  ");
   ASSERT_TRUE(reads.text(&name));
-  EXPECT_EQ(name.view(), std::string(90, 'n'));
-  ASSERT_TRUE(reads.text(&name));  // an empty answer is a blank name, not skipped
-  EXPECT_EQ(name.view(), std::string(90, ' '));
+  EXPECT_EQ(name, long_name);
+  ASSERT_TRUE(reads.text(&name));  // an empty answer is an empty name, not skipped
+  EXPECT_EQ(name, "");
+  EXPECT_FALSE(reads.text(&name));
+  EXPECT_NE(reads.err().find("\"Test name?\" (line 4 of standard input) is longer than the 65536"),
+            std::string::npos)
+      << reads.err();
 }
 
 }  // namespace
