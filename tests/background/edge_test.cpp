@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <string>
@@ -540,10 +541,10 @@ double report_value(const std::string& out, const std::string& label) {
   return std::stod(m[2].str());
 }
 
-Report run_example(const std::string& name) {
+Report run_example(const std::string& name, const std::string& answers = "\n2\n0\n") {
   test::ScratchDir dir;
   dir.write(name, test::read_file(test::example(name)));
-  const test::ProgramResult r = test::run_program(dir.path(), name + "\n2\n0\n");
+  const test::ProgramResult r = test::run_program(dir.path(), name + answers);
   Report rep;
   rep.status = r.status;
   rep.out = r.out;
@@ -582,6 +583,39 @@ TEST(EdgeReport, SyntheticNickelEdgeAtItsSteepestSlope) {
   const Report r = run_example("ni_synth_15000.dat");
   expect_physical(r, 8333.025, 1.0);
   EXPECT_NEAR(r.jump, 1.0, 0.1);  // made with a jump of 1.00
+}
+
+// Three measured spectra from a public library: a vanadium foil whose
+// derivative parabola peaks just above its edge band, a MnO XANES scan that
+// starts 24 eV below the edge (one pre-edge point) and a 70 eV fluorescence
+// XANES scan of sulfur. Each is reduced; the first two say what is doubtful.
+TEST(EdgeReport, MeasuredLibrarySpectraAreReducedWithTheirWarnings) {
+  struct Case {
+    const char* file;
+    const char* answers;
+    double tabulated_edge;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"V_foil.xdi", "\n4\n1 0\n3 4\n1\n", 5465.0,
+       "xasreduce: warning: the edge energy 5466.9 eV lies 1.2 eV above the edge band"},
+      {"MnO_rt_01.xdi", "\n4\n1 0\n2 3\n1\n", 6539.0,
+       "xasreduce: warning: the pre-edge line rests on one point: point 2 (6521.0 eV)"},
+      {"S_elemental_rt_01_mu.dat", "\n4\n1 4\n1\n", 2472.0, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Report r = run_example(c.file, c.answers);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NEAR(r.edge, c.tabulated_edge, 5.0);
+    EXPECT_GT(r.jump, 0.0);
+    EXPECT_GT(r.slope, 0.0);
+    if (c.warning == nullptr)
+      EXPECT_EQ(r.err, "");
+    else
+      EXPECT_EQ(r.err.find(c.warning), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), c.warning ? 1 : 0) << r.err;
+  }
 }
 
 TEST(EdgeReport, ASpectrumWithoutAnEdgeGivesNoReportAndNoResultFile) {

@@ -2,7 +2,12 @@
 // the plot question, the energy unit step and the exit statuses.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <regex>
 #include <string>
@@ -363,6 +368,58 @@ TEST(FatalAnswer, ColumnsOutsideTheTableStopTheRun) {
     EXPECT_NE(r.err, "");
     expect_no_result_files(dir, "cu");
   }
+}
+
+// Answered as a person at a pipe would (`xasreduce | tee log`): each answer
+// is written only once its question has reached standard output, so a
+// question held back in a buffer leaves the run waiting.
+TEST(Dialogue, EachQuestionIsShownBeforeItsAnswerIsRead) {
+  ScratchDir dir;
+  dir.write("cu.dat", test::read_file(example("cu_foil.dat")));
+  int to_program[2], from_program[2];
+  ASSERT_EQ(pipe(to_program), 0);
+  ASSERT_EQ(pipe(from_program), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    dup2(to_program[0], 0);
+    dup2(from_program[1], 1);
+    for (int fd : {to_program[0], to_program[1], from_program[0], from_program[1]}) close(fd);
+    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    execl(XAS_BINARY, XAS_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(to_program[0]);
+  close(from_program[1]);
+  std::string screen;
+  // Reads the screen until `text` appears; false after ten seconds without it.
+  auto wait_for = [&](const std::string& text) {
+    while (screen.find(text) == std::string::npos) {
+      pollfd p{from_program[0], POLLIN, 0};
+      if (poll(&p, 1, 10000) <= 0) return false;
+      char buf[4096];
+      const ssize_t got = read(from_program[0], buf, sizeof buf);
+      if (got <= 0) return false;
+      screen.append(buf, static_cast<std::size_t>(got));
+    }
+    return true;
+  };
+  const std::pair<const char*, const char*> steps[] = {
+      {" ... File name for EXAFS data?\n", "cu.dat\n"},
+      {" ... Number of columns?\n", "2\n"},
+      {"... Graphic output Gnuplot+TD (1) Gnuplot (0)\n", "0\n"},
+  };
+  for (const auto& [question, answer] : steps) {
+    EXPECT_TRUE(wait_for(question)) << "no question " << question << "on the screen:\n" << screen;
+    ASSERT_EQ(write(to_program[1], answer, std::strlen(answer)),
+              static_cast<ssize_t>(std::strlen(answer)));
+  }
+  close(to_program[1]);
+  wait_for("\n\n\n\n");  // reads to the end of the screen text
+  close(from_program[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(ExitStatus, NormalEndIsZeroWithNothingOnTheErrorStream) {
