@@ -1,44 +1,69 @@
-# make demo   installs what is missing, builds, reduces the example spectrum into demo/
-# make test   installs what is missing, builds, runs every test (also under the sanitizers)
-# make bench  times each stage and whole runs
-# make fuzz   runs each fuzz target for FUZZ_SECONDS seconds
+# make           builds the program, build/xasreduce
+# make demo      reduces the example spectrum into demo/ and draws it
+# make test      builds and runs every test (also under the sanitizers)
+# make install   installs the program, its manual page and gnuplot scripts under PREFIX
+# make deb       builds the Debian package
+# make bench     times each stage and whole runs
+# make fuzz      runs each fuzz target for FUZZ_SECONDS seconds
+# Each first installs the Debian packages it needs that are missing
+# (scripts/install-deps), and shows the build's output only when it fails.
 
 BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
+export JOBS
 
-.PHONY: all deps build test test-plain test-sanitize demo bench fuzz clean
+# CMake's makefiles run make inside make: keep them from announcing every
+# directory they enter and leave.
+MAKEFLAGS += --no-print-directory
 
-all: build
+.PHONY: all program demo test test-plain test-sanitize install deb bench fuzz clean
 
-deps:
-	@scripts/install-deps
+all: program
 
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
-	cmake --build $(BUILD) -j $(JOBS)
+program:
+	@scripts/install-deps build
+	@scripts/build $(BUILD) xasreduce
+
+demo:
+	@scripts/install-deps demo
+	@scripts/build $(BUILD) xasreduce
+	@scripts/demo $(BUILD)/xasreduce
 
 test: test-plain test-sanitize
 
-test-plain: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+test-plain:
+	@scripts/install-deps test
+	@scripts/build $(BUILD) all -DXAS_TESTS=ON
+	@scripts/run-tests $(BUILD)
 
-test-sanitize: deps
-	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DXAS_SANITIZE=ON > /dev/null
-	cmake --build build-sanitize -j $(JOBS)
-	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+test-sanitize:
+	@scripts/install-deps test
+	@scripts/build build-sanitize all -DCMAKE_BUILD_TYPE=Debug -DXAS_TESTS=ON -DXAS_SANITIZE=ON
+	@scripts/run-tests build-sanitize
 
-demo: build
-	scripts/demo $(BUILD)/xasreduce
+install:
+	@scripts/install-deps build
+	@scripts/build $(BUILD) xasreduce
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
-fuzz: deps
-	JOBS=$(JOBS) scripts/fuzz $(FUZZ_SECONDS)
+deb:
+	@scripts/install-deps deb
+	@scripts/build $(BUILD) xasreduce
+	@echo "packaging..."
+	@scripts/quietly $(BUILD)/package.log cpack -G DEB --config $(BUILD)/CPackConfig.cmake -B $(BUILD)
+	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/package: \1/p' $(BUILD)/package.log
 
-bench: deps build
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DXAS_TESTS=OFF -DXAS_BENCH=ON > /dev/null
-	cmake --build build-bench -j $(JOBS) --target stages_bench xasreduce
-	build-bench/bench/stages_bench
-	bench/wall.sh build-bench/xasreduce
+bench:
+	@scripts/install-deps bench
+	@scripts/build build-bench "stages_bench xasreduce" -DXAS_TESTS=OFF -DXAS_BENCH=ON
+	@build-bench/bench/stages_bench
+	@bench/wall.sh build-bench/xasreduce
+
+fuzz:
+	@scripts/install-deps fuzz
+	@scripts/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo

@@ -1,0 +1,38 @@
+# The Debian package (cpack -G DEB in the build directory, as `make deb` does):
+# the files of the install, under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME xasreduce)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reduce X-ray absorption spectra to EXAFS and its Fourier transform")
+set(CPACK_PACKAGE_DESCRIPTION
+  "xasreduce reduces one measured X-ray absorption spectrum: it finds the edge and the
+white line, fits a pre-edge line and a post-edge background, normalises, extracts the
+EXAFS signal chi(k), Fourier-transforms it and estimates the noise, and writes gnuplot
+data files and TopDrawer plot scripts.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends: the packages of the shared libraries the program links, as
+# dpkg-shlibdeps finds them (none for the static program of a release build).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The pictures are drawn with gnuplot; the reduction runs without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS gnuplot-nox)
+
+# The maintainer: XAS_MAINTAINER if given, else the git identity of whoever
+# configures the build, else the project's address.
+if(NOT XAS_MAINTAINER)
+  execute_process(COMMAND git config user.name WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                  OUTPUT_VARIABLE git_name OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  execute_process(COMMAND git config user.email WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                  OUTPUT_VARIABLE git_email OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(git_name AND git_email)
+    set(XAS_MAINTAINER "${git_name} <${git_email}>")
+  else()
+    set(XAS_MAINTAINER "xasreduce developers <xasreduce@invalid>")
+  endif()
+endif()
+set(CPACK_PACKAGE_CONTACT "${XAS_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${XAS_MAINTAINER}")
+
+include(CPack)
