@@ -75,6 +75,9 @@ mark_e0 = "set arrow 1 from E0, graph 0 to E0, graph 1 nohead dt 2 lw 1.5 lc rgb
 best = 1e30
 wl_norm = NaN
 stats gabs using (d = abs($1 - EWL), d < best ? (best = d, wl_norm = $5 / J) : 0) nooutput
+# The background at the first point of its fit, to mark where it starts.
+bck_start = NaN
+stats gabs using ($1 >= FitStart && bck_start != bck_start ? bck_start = $4 : 0) nooutput
 stats gabs using 1 nooutput
 e_step = tic_step(STATS_max - STATS_min)
 stats [E0 - 50 : E0 + 150] gabs using 1:($5 / J) nooutput
@@ -129,7 +132,7 @@ plot gabs every ::1 using 1:($1 <= PreEnd ? $2 - $5 : 1/0) with lines lw 7 lc rg
      gabs using 1:($1 >= FitStart ? $4 : 1/0) with lines lw 6 lc rgb c_bck_band \
        title sprintf("background, fitted from %.0f eV", FitStart), \
      gabs using 1:2 with lines lw 1.2 lc rgb c_data title "measured", \
-     gabs using 1:($1 == FitStart ? $4 : 1/0) with points pt 7 ps mark lc rgb c_bck
+     '+' using (FitStart):(bck_start) every ::0::0 with points pt 7 ps mark lc rgb c_bck
 unset key
 unset arrow
 set xtics autofreq
