@@ -90,16 +90,12 @@ TEST(ColumnLabels, HeadsOfEveryKind) {
       {"# E mu x\n1 2\n", "", 2},                         // not one word per number
       {"# E mu\n# note\n1 2\n", "", 2},                   // only the last line counts
       {"# a b\r\n1\t2\r\n", "a b", 2},
-      {"# a b\r1 2\r", "a b", 2},
       {"# XDI/1.0\n# Column.1: energy eV\n# Column.3: i0\n# ///\n# Column.2: fake\n# a b c\n"
        "1 2 3\n",
        "energy - i0", 3},
       {"#XDI/1.1\n# column.2: mu\n# Column.1: E keV\n# Column.1: other\n#----\n1 2\n", "E mu", 2},
       {"# a note\n# Column.1: energy\n# Column.2: mu\n# x y z\n1 2 3\n", "x y z", 3},
-      {"1,,3\n", "", 3},                                  // a null value holds a place
-      {"2*1.5 7\n", "", 3},
       {"1 2 abc 4\n", "", 2},                             // up to the first malformed value
-      {"1 2 / 3\n", "", 2},
       {",,\n# a b\n1 2\n", "a b", 2},                     // nulls only: not a data line
       {"# only comments\n", "", 0},
       {"", "", 0},
@@ -199,10 +195,7 @@ TEST(ColumnChoice, Table) {
       {head_of("energy i0 itrans", 3), {}, {}, 2, "2 1 2 0 0 0"},
       {head_of("energy time mu i0 it", 5), {}, {}, 0, "5 1 3 0 0 0"},  // absorption first
       {head_of("Energy IT I0 xmu mufluor", 5), {}, {}, 0, "5 1 4 0 0 0"},  // the leftmost
-      {head_of("E IO I1", 3), {}, {}, 0, "3 1 0 2 3 0"},
       {head_of("e if i0 it", 4), {}, {}, 0, "4 1 0 3 4 0"},          // I0 with I1 before IF
-      {head_of("ener ifl imon", 3), {}, {}, 0, "3 1 0 3 0 2"},
-      {head_of("energy - i0 itrans", 4), {}, {}, 0, "4 1 0 3 4 0"},
       {head_of("energy mu", 2), {"energy", "MU"}, {}, 0, "2 1 2 0 0 0"},
       {head_of("x energy y mu", 4), {"energy", "4"}, {}, 0, "4 2 4 0 0 0"},
   };
@@ -222,7 +215,6 @@ TEST(ColumnChoice, Refusals) {
   };
   const Case cases[] = {
       {head_of("", 0), {}, {}, 0, "no data line: no line outside the comments holds a number"},
-      {head_of("", 0), {"1", "2"}, {}, 2, "no data line: no line outside the comments holds a number"},
       {head_of("energy counttime i0 itrans", 4), {"energy", "mu"}, {}, 0,
        "no column is named 'mu': its columns are: energy counttime i0 itrans"},
       {head_of("energy - i0", 3), {"1", "ifluor", "3"}, {}, 0,
@@ -235,11 +227,8 @@ TEST(ColumnChoice, Refusals) {
       {head_of("", 4), {"1", "5"}, {}, 0, "the absorption column 5 is beyond the 4 numbers of the first data line"},
       {head_of("", 4), {"1", "4"}, {}, 3,
        "the absorption column 4 is beyond the 3 numbers that -n 3 reads from each line"},
-      {head_of("", 4), {}, {"1", "2", "5"}, 0, "the I0 column 5 is beyond the 4 numbers of the first data line"},
       {head_of("", 1), {}, {}, 0, "the absorption column 2 is beyond the 1 number of the first data line"},
       {head_of("", 2), {"2", "1"}, {}, 0, "with 2 numbers per line the energy is column 1 and the absorption column 2"},
-      {head_of("", 2), {}, {"1", "2", "2"}, 0,
-       "with 2 numbers per line the energy is column 1 and the absorption column 2"},
       {head_of("", 4), {}, {}, 0, std::string("4 numbers per line and no column names; ") + kHint},
       {head_of("energy counttime i0 irefer", 4), {}, {}, 0,
        std::string("no known names of energy with absorption, I0 and I1, or fluorescence and I0 "
