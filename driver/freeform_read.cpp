@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 namespace xas {
 
@@ -51,23 +52,31 @@ bool parse_value(std::string_view text, double* value, int item, std::string* me
   return false;
 }
 
+// Where a read stopped: the targets it reached (assigned or skipped by a null
+// value) and how many of them received a value.
+struct ReadProgress {
+  int items = 0;
+  int values = 0;
+};
+
 template <typename T>
 ListRead read_values(ListSource& source, T* targets, int count, std::string* message,
-                     int* taken) {
+                     ReadProgress* progress = nullptr) {
   std::string_view line;
-  int item = 0;               // next target, from 0
-  *taken = 0;
   if (count <= 0) return ListRead::complete;
   if (!source.next_line(&line)) return ListRead::end;
   std::size_t pos = 0;
+  int item = 0;               // next target, from 0
+  int values = 0;             // targets assigned so far
   bool after_value = false;   // a comma now only separates the value just read
+  auto stop = [&](ListRead result) {
+    if (progress != nullptr) *progress = ReadProgress{item, values};
+    return result;
+  };
   while (item < count) {
     while (pos < line.size() && is_blank(line[pos])) ++pos;
     if (pos == line.size()) {
-      if (!source.next_line(&line)) {
-        *taken = item;
-        return ListRead::end;
-      }
+      if (!source.next_line(&line)) return stop(ListRead::end);
       pos = 0;
       continue;
     }
@@ -80,10 +89,7 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         ++item;  // null value
       continue;
     }
-    if (c == '/') {
-      *taken = item;
-      return ListRead::complete;
-    }
+    if (c == '/') return stop(ListRead::complete);
 
     std::size_t start = pos;
     while (pos < line.size() && !is_separator(line[pos])) ++pos;
@@ -99,14 +105,12 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         repeat = repeat * 10 + (token[i] - '0');
         if (repeat > kMaxRepeat) {
           *message = item_message("Repeat count overflow in item ", item + 1, " of list input");
-          *taken = item;
-          return ListRead::error;
+          return stop(ListRead::error);
         }
       }
       if (repeat == 0) {
         *message = item_message("Zero repeat count in item ", item + 1, " of list input");
-        *taken = item;
-        return ListRead::error;
+        return stop(ListRead::error);
       }
       std::string_view rest = token.substr(star + 1);
       long left = count - item;
@@ -116,34 +120,40 @@ ListRead read_values(ListSource& source, T* targets, int count, std::string* mes
         continue;
       }
       T value{};
-      if (!parse_value(rest, &value, item + 1, message)) {
-        *taken = item;
-        return ListRead::error;
-      }
+      if (!parse_value(rest, &value, item + 1, message)) return stop(ListRead::error);
       for (int i = 0; i < copies; ++i) targets[item++] = value;
+      values += copies;
       continue;
     }
-    if (!parse_value(token, &targets[item], item + 1, message)) {
-      *taken = item;
-      return ListRead::error;
-    }
+    if (!parse_value(token, &targets[item], item + 1, message)) return stop(ListRead::error);
     ++item;
+    ++values;
   }
-  *taken = item;
-  return ListRead::complete;
+  return stop(ListRead::complete);
 }
 
 }  // namespace
 
 ListRead read_list(ListSource& source, int* targets, int count, std::string* message) {
-  int taken = 0;
-  return read_values(source, targets, count, message, &taken);
+  return read_values(source, targets, count, message);
 }
 
 ListRead read_list(ListSource& source, double* targets, int count, std::string* message,
                    int* taken) {
-  int ignored = 0;
-  return read_values(source, targets, count, message, taken != nullptr ? taken : &ignored);
+  ReadProgress progress;
+  const ListRead result = read_values(source, targets, count, message, &progress);
+  if (taken != nullptr) *taken = progress.items;
+  return result;
+}
+
+LineValues count_values(std::string_view line, int limit) {
+  if (limit <= 0) return {};
+  std::unique_ptr<double[]> targets(new double[limit]);
+  OneLineSource source(line);
+  std::string message;
+  ReadProgress progress;
+  read_values(source, targets.get(), limit, &message, &progress);
+  return LineValues{progress.items, progress.values};
 }
 
 bool parse_integer(std::string_view text, int* value, bool* overflow) {

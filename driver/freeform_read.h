@@ -49,6 +49,16 @@ ListRead read_list(ListSource& source, int* targets, int count, std::string* mes
 ListRead read_list(ListSource& source, double* targets, int count, std::string* message,
                    int* taken = nullptr);
 
+// How far a read of one line alone gets: the targets it reaches before the
+// line ends, a slash or a malformed value (null values included), at most
+// `limit`, and how many of them receive a number. A read of that many targets
+// from the line completes; a read of one more does not, unless a slash ends it.
+struct LineValues {
+  int items = 0;
+  int numbers = 0;
+};
+LineValues count_values(std::string_view line, int limit);
+
 // Parses one value. Integers: an optional sign and decimal digits. Reals: an
 // optional sign, digits with an optional point, and an optional exponent
 // introduced by E, D or Q in either case or directly by its sign; also inf,

@@ -141,6 +141,29 @@ TEST(DataLineRead, SlashEndsTheReadAsComplete) {
 
 // --- Repeat counts ----------------------------------------------------------
 
+TEST(DataLineRead, CountOfTheValuesALineYields) {
+  struct Case {
+    const char* line;
+    int limit, items, numbers;
+  };
+  const Case cases[] = {
+      {"1 2 3", 64, 3, 3},      {"1 2 3", 2, 2, 2},     {"", 64, 0, 0},
+      {"energy mu", 64, 0, 0},  {"1 2 abc 4", 64, 2, 2}, {"1,,3", 64, 3, 2},
+      {",,", 64, 2, 0},         {"1 2,", 64, 2, 2},      {"3*1.5 2*", 64, 5, 3},
+      {"1 2 / 3", 64, 2, 2},    {"0*1 2", 64, 0, 0},     {"1;2\t3", 64, 3, 3},
+  };
+  for (const Case& c : cases) {
+    LineValues v = count_values(c.line, c.limit);
+    EXPECT_EQ(v.items, c.items) << c.line;
+    EXPECT_EQ(v.numbers, c.numbers) << c.line;
+    // A read of that many targets completes; one more does not, but for a slash.
+    if (v.items < c.limit && std::string_view(c.line).find('/') == std::string_view::npos) {
+      EXPECT_NE(read_line(c.line, v.items + 1).result, ListRead::complete) << c.line;
+    }
+    EXPECT_EQ(read_line(c.line, v.items).result, ListRead::complete) << c.line;
+  }
+}
+
 TEST(DataLineRead, RepeatCounts) {
   RealRead r = read_line("2*7112.5", 2);
   EXPECT_EQ(r.result, ListRead::complete);

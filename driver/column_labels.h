@@ -1,0 +1,47 @@
+// Column labels of a data file, for a reduction from the command line.
+//
+// A data file's head, up to and including its first data line, tells how many
+// numbers a line holds and, often, what they are: an XDI file names its
+// columns in "# Column.N: name [units]" fields, and many tables carry a last
+// comment line with one word per column.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace xas {
+
+// Numbers a data line may hold in a reduction from the command line, and the
+// characters of a line kept when it is read (room for 64 numbers of 60
+// characters each; the dialogue keeps 500 characters and 12 numbers).
+inline constexpr int kWideMaxColumns = 64;
+inline constexpr std::size_t kWideLineWidth = 4096;
+
+// What the head of a data file tells.
+struct FileHead {
+  // labels[i] names column i + 1; "" for a column without a name (an XDI file
+  // need not name every column). Empty when the file names no columns. A wide
+  // file may name columns beyond the 64 that are read.
+  std::vector<std::string> labels;
+  // Numbers on the first data line (at most 64): the first line that is not a
+  // comment and yields at least one number. 0: the file has no data line.
+  int numbers = 0;
+};
+
+// Reads the head of a text stream, line by line as the data reader does,
+// keeping `width` characters of each line. Labels come from the XDI fields
+// "# Column.N: name [units]" (N from 1, in a file whose first line is the XDI
+// version line, before its field-end or header-end line); otherwise
+// from the last line before the first data line that is a comment or a header
+// (not blank, no number), when it holds exactly one word per number of the
+// first data line. Words are separated by blanks or tabs; the leading "#"
+// characters and blanks of the line are not part of them.
+FileHead scan_head(std::FILE* in, std::size_t width = kWideLineWidth);
+
+// The same for a named file. Fails with the system's reason when the file
+// cannot be opened or is a directory.
+bool scan_file_head(const std::string& path, FileHead* head, std::string* err);
+
+}  // namespace xas
