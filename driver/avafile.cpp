@@ -43,7 +43,8 @@ std::FILE* open_existing(const Name90& name, struct stat* st) {
 // A data file must be a file or a pipe: a device never ends (/dev/zero) or
 // is not a table, and the program's own standard input holds the answers.
 bool readable_table(const Name90& name, const struct stat& st, std::string* err) {
-  const std::string quoted = "'" + std::string(name.trimmed()) + "'";
+  std::string quoted = "'";
+  quoted.append(name.trimmed()).append("'");
   if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     *err = "xasreduce: " + quoted + " is a device, not a data file";
     return false;
