@@ -5,6 +5,7 @@
 
 #include "background/simq.h"
 #include "driver/freeform_write.h"
+#include "driver/message_text.h"
 #include "driver/run.h"
 
 namespace xas {
@@ -114,20 +115,6 @@ double edge_parabola(Run& run) {
   run.slp = static_cast<float>(q3 + (q1 * (offset * offset) + offset * q2));
   run.model.spl0.e0 = run.emax + offset;
   return q1;
-}
-
-// An energy in keV as the user reads it: eV with one decimal.
-std::string ev(float kev) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(kev) * 1000.0);
-  return buf;
-}
-
-std::string ev_range(float from_kev, float to_kev) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f-%.1f eV", static_cast<double>(from_kev) * 1000.0,
-                static_cast<double>(to_kev) * 1000.0);
-  return buf;
 }
 
 // The edge energy is the vertex of the derivative parabola. It is refused

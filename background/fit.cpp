@@ -7,6 +7,7 @@
 
 #include "background/simq.h"
 #include "driver/freeform_write.h"
+#include "driver/message_text.h"
 #include "driver/run.h"
 
 namespace xas {
@@ -20,12 +21,6 @@ constexpr float kShortFitRange = 0.01f;
 // An edge jump above this many times the range of the absorption is refused.
 constexpr float kRunawayJump = 5.0f;
 
-// An energy in keV as the user reads it: eV with one decimal.
-std::string ev(float kev) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(kev) * 1000.0);
-  return buf;
-}
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include "driver/freeform_read.h"
 #include "driver/freeform_write.h"
 #include "driver/line_reader.h"
+#include "driver/message_text.h"
 #include "driver/run.h"
 #include "output/layout.h"
 
@@ -43,8 +44,7 @@ std::FILE* open_existing(const Name90& name, struct stat* st) {
 // A data file must be a file or a pipe: a device never ends (/dev/zero) or
 // is not a table, and the program's own standard input holds the answers.
 bool readable_table(const Name90& name, const struct stat& st, std::string* err) {
-  std::string quoted = "'";
-  quoted.append(name.trimmed()).append("'");
+  const std::string quoted = quote(name.trimmed());
   if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     *err = "xasreduce: " + quoted + " is a device, not a data file";
     return false;
@@ -222,7 +222,7 @@ bool avafile(Run& run, std::string* err) {
   if (stream == nullptr) {
     const std::string first(run.file.trimmed());
     const std::string why = std::strerror(errno);
-    const std::string what = "'" + first + "'" + (typed ? "" : " (the file read for a blank answer)");
+    const std::string what = quote(first) + (typed ? "" : " (the file read for a blank answer)");
     run.file.set("fort.30");
     stream = open_existing(run.file, &st);
     if (stream == nullptr) {
@@ -252,7 +252,7 @@ bool avafile(Run& run, std::string* err) {
                      .add_text(" >>> ")
                      .add_integer(run.data.n)
                      .add_text("  DATA ENERGY POINTS!"));
-  const std::string name = "'" + std::string(run.file.trimmed()) + "'";
+  const std::string name = quote(run.file.trimmed());
   const std::string declared = "the " + std::to_string(columns.ncol) +
                                " answered to \"Number of columns?\"";
   if (run.data.n == 0 && seen.short_lines > 0) {

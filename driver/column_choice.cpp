@@ -1,5 +1,7 @@
 #include "driver/column_choice.h"
 
+#include "driver/message_text.h"
+
 #include <cstddef>
 
 namespace xas {
@@ -73,12 +75,12 @@ bool column_of(const FileHead& head, const ColumnRef& ref, int* column, std::str
     return false;
   }
   if (found.size() > 1) {
-    *refusal = "'" + ref.label + "' names columns " + std::to_string(found[0]) + " and " +
+    *refusal = quote(ref.label) + " names columns " + std::to_string(found[0]) + " and " +
                std::to_string(found[1]) + ": give the column number";
     return false;
   }
   if (found[0] > kWideMaxColumns) {
-    *refusal = "'" + ref.label + "' is column " + std::to_string(found[0]) + ": at most " +
+    *refusal = quote(ref.label) + " is column " + std::to_string(found[0]) + ": at most " +
                std::to_string(kWideMaxColumns) + " numbers are read from a line";
     return false;
   }

@@ -1,5 +1,7 @@
 #include "driver/options.h"
 
+#include "driver/message_text.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -39,14 +41,6 @@ const OptionSpec* find_long(std::string_view name) {
   return nullptr;
 }
 
-// The text in single quotes. (Built by appending: GCC 12 warns falsely about
-// "'" + std::string.)
-std::string quote(std::string_view text) {
-  std::string q(1, '\'');
-  q.append(text);
-  q += '\'';
-  return q;
-}
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
