@@ -129,6 +129,9 @@ struct LineEditor::Session {
     el_set(el, EL_ADDFN, "file-complete", "Complete the file name before the cursor",
            &Session::complete);
     el_set(el, EL_BIND, "^I", "file-complete", nullptr);
+    el_set(el, EL_ADDFN, "end-or-delete", "End of input on an empty line, else delete a character",
+           &Session::end_or_delete);
+    el_set(el, EL_BIND, "^D", "end-or-delete", nullptr);
     read_user_settings(el);
     return true;
   }
@@ -149,6 +152,18 @@ struct LineEditor::Session {
     } catch (...) {  // nothing may unwind through the library
       return CC_ERROR;
     }
+  }
+
+  // Ctrl-D: the end of input on an empty line, without the "^D" the library
+  // would echo (the terminal in its ordinary mode shows none either);
+  // elsewhere it deletes the character under the cursor.
+  static unsigned char end_or_delete(EditLine* el, int) {
+    const LineInfo* info = el_line(el);
+    if (info->buffer == info->lastchar) return CC_EOF;
+    if (info->cursor == info->lastchar) return CC_ERROR;
+    el_cursor(el, 1);
+    el_deletestr(el, 1);
+    return CC_REFRESH;
   }
 
   // The names below the line being typed, in columns as wide as the screen.

@@ -107,6 +107,7 @@ class Terminal {
       int status = 0;
       if (waitpid(child_, &status, WNOHANG) == child_) {
         child_ = -1;
+        drain(50);  // its last output
         return status;
       }
       drain(5);
@@ -121,6 +122,8 @@ class Terminal {
   const struct termios& before() const { return before_; }
   const std::string& piped() const { return piped_; }
   const std::string& echoed() const { return echoed_; }
+  // What the terminal showed after the last text found.
+  std::string rest() const { return echoed_.substr(std::min(found_, echoed_.size())); }
 
  private:
   // Collects what the terminal and the pipe hold, waiting up to `ms` for it.
@@ -169,6 +172,7 @@ TEST_P(LineEditorScreenTest, EditsCompletesAndRecallsLines) {
       {"ru\tn\t\r", "runs/ni_k.dat"},  // a directory gets its "/"
       {"zz\t\r", "zz"},                // no match: nothing added
       {"b\x01" "a\r", "ab"},           // Ctrl-A: to the start of the line
+      {"ab\x01\x04\r", "b"},           // Ctrl-D within a line deletes
       {"\xc3\xa9.dat\r", "\xc3\xa9.dat"},
   };
   const bool screen_to_pipe = GetParam();
@@ -191,6 +195,8 @@ TEST_P(LineEditorScreenTest, EditsCompletesAndRecallsLines) {
   // A redirected screen holds the program's output and none of the editing.
   if (screen_to_pipe) {
     EXPECT_EQ(term.piped(), expected_screen);
+  } else {
+    EXPECT_EQ(term.rest(), "");  // no "^D" at the end
   }
   EXPECT_EQ(term.modes().c_lflag & kModes, term.before().c_lflag & kModes);
 }
