@@ -126,12 +126,14 @@ struct LineEditor::Session {
     // the program, puts the terminal back, and raises them again.
     el_set(el, EL_SIGNAL, 1);
     el_set(el, EL_CLIENTDATA, this);
-    el_set(el, EL_ADDFN, "file-complete", "Complete the file name before the cursor",
-           &Session::complete);
-    el_set(el, EL_BIND, "^I", "file-complete", nullptr);
-    el_set(el, EL_ADDFN, "end-or-delete", "End of input on an empty line, else delete a character",
-           &Session::end_or_delete);
-    el_set(el, EL_BIND, "^D", "end-or-delete", nullptr);
+    // Named in wide characters: the library keeps these strings as they are,
+    // where it would copy narrow ones and never free the copies.
+    el_wset(el, EL_ADDFN, L"file-complete", L"Complete the file name before the cursor",
+            &Session::complete);
+    el_wset(el, EL_BIND, L"^I", L"file-complete", nullptr);
+    el_wset(el, EL_ADDFN, L"end-or-delete",
+            L"End of input on an empty line, else delete a character", &Session::end_or_delete);
+    el_wset(el, EL_BIND, L"^D", L"end-or-delete", nullptr);
     read_user_settings(el);
     return true;
   }

@@ -15,7 +15,9 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <algorithm>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -37,7 +39,8 @@ class Terminal {
     struct winsize size = {};
     size.ws_row = 24;
     size.ws_col = 80;
-    if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) throw std::runtime_error("openpty");
+    if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0)
+      throw std::runtime_error("openpty");
     int pipe_fds[2] = {-1, -1};
     if (screen_to_pipe && pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
     tcgetattr(slave_, &before_);
@@ -183,7 +186,8 @@ TEST_P(LineEditorScreenTest, EditsCompletesAndRecallsLines) {
     ASSERT_TRUE(term.editing());
     term.type(step.keys);
     std::string shown = std::string("[") + step.line + "]" + (screen_to_pipe ? "\n" : "\r\n");
-    ASSERT_TRUE(term.shows(shown)) << "the terminal showed: " << testing::PrintToString(term.echoed());
+    ASSERT_TRUE(term.shows(shown)) << "the terminal showed "
+                                   << testing::PrintToString(term.echoed());
     expected_screen += shown;
   }
   ASSERT_TRUE(term.editing());
