@@ -1,36 +1,52 @@
 #include "driver/answers.h"
 
+#include <unistd.h>
+
 #include "driver/freeform_read.h"
 
 namespace xas {
 
 namespace {
 
-// Long enough for any answer a person types; the rest of a longer line is dropped.
+// Long enough for any answer a person types; a longer line is refused.
 constexpr std::size_t kAnswerLine = 1 << 16;
 
+}  // namespace
+
 // Standard input as a source of lines for a free-form read. A line longer
-// than the reader holds ends the read; `cut` tells the caller why.
+// than an answer holds ends the read; `cut` tells the caller why.
 class AnswerSource : public ListSource {
  public:
-  explicit AnswerSource(LineReader& lines) : lines_(lines) {}
+  explicit AnswerSource(Answers& answers) : answers_(answers) {}
   bool next_line(std::string_view* line) override {
-    if (!lines_.next(line)) return false;
-    if (lines_.cut()) {
-      cut = true;
-      return false;
-    }
-    return true;
+    if (!answers_.next_line(line, &cut)) return false;
+    return !cut;
   }
   bool cut = false;
 
  private:
-  LineReader& lines_;
+  Answers& answers_;
 };
 
-}  // namespace
+Answers::Answers(std::FILE* in, std::FILE* screen) : lines_(in, kAnswerLine), screen_(screen) {
+  if (::isatty(fileno(in))) editor_ = LineEditor::open(in, screen != nullptr ? screen : stdout);
+}
 
-Answers::Answers(std::FILE* in, std::FILE* screen) : lines_(in, kAnswerLine), screen_(screen) {}
+bool Answers::next_line(std::string_view* line, bool* cut) {
+  if (editor_ == nullptr) {
+    if (!lines_.next(line)) return false;
+    *cut = lines_.cut();
+    return true;
+  }
+  if (!editor_->next(&edited_)) return false;
+  *cut = edited_.size() > kAnswerLine;
+  *line = edited_;
+  return true;
+}
+
+long Answers::lines_read() const {
+  return editor_ != nullptr ? editor_->lines_read() : lines_.lines_read();
+}
 
 std::string Answers::failure(std::string_view question, std::string_view reason,
                              bool at_end) const {
@@ -40,7 +56,7 @@ std::string Answers::failure(std::string_view question, std::string_view reason,
   if (at_end)
     text += "(standard input ended)";
   else
-    text += "(line " + std::to_string(lines_.lines_read()) + " of standard input)";
+    text += "(line " + std::to_string(lines_read()) + " of standard input)";
   text += '\n';
   text += reason;
   return text;
@@ -48,18 +64,19 @@ std::string Answers::failure(std::string_view question, std::string_view reason,
 
 std::string Answers::too_long(std::string_view question) const {
   return "xasreduce: the answer to \"" + std::string(question) + "\" (line " +
-         std::to_string(lines_.lines_read()) + " of standard input) is longer than the " +
+         std::to_string(lines_read()) + " of standard input) is longer than the " +
          std::to_string(kAnswerLine) + " characters an answer may hold";
 }
 
 bool Answers::read_line(std::string* text, std::string_view question, std::string* err) {
   if (screen_ != nullptr) std::fflush(screen_);
   std::string_view line;
-  if (!lines_.next(&line)) {
+  bool cut = false;
+  if (!next_line(&line, &cut)) {
     *err = failure(question, "End of file", true);
     return false;
   }
-  if (lines_.cut()) {
+  if (cut) {
     *err = too_long(question);
     return false;
   }
@@ -70,7 +87,7 @@ bool Answers::read_line(std::string* text, std::string_view question, std::strin
 bool Answers::read_integers(int* targets, int count, std::string_view question,
                             std::string* err) {
   if (screen_ != nullptr) std::fflush(screen_);
-  AnswerSource source(lines_);
+  AnswerSource source(*this);
   std::string message;
   switch (read_list(source, targets, count, &message)) {
     case ListRead::complete:

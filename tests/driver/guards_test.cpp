@@ -168,9 +168,14 @@ TEST(Guards, EachGuardRefusesItsSmallestCaseAndWarnsOfTheNearestReducedOne) {
       EXPECT_EQ(lines[0].find("xasreduce: " + c.message), 0u) << r.err;
     }
     // A refusal is one line; a reduced run may add other warnings.
-    if (c.status == 2) EXPECT_EQ(lines.size(), 1u) << r.err;
-    for (const std::string& line : lines)
-      if (c.status == 0) EXPECT_EQ(line.find("xasreduce: warning: "), 0u) << line;
+    if (c.status == 2) {
+      EXPECT_EQ(lines.size(), 1u) << r.err;
+    }
+    for (const std::string& line : lines) {
+      if (c.status == 0) {
+        EXPECT_EQ(line.find("xasreduce: warning: "), 0u) << line;
+      }
+    }
     EXPECT_EQ(dir.exists("g.gabs"), c.status == 0);
     EXPECT_EQ(dir.exists("g.gexa"), c.status == 0);
   }
@@ -235,7 +240,9 @@ TEST(Guards, AnswersAndDataFilesAreReadAsTheyAreOrRefusedByName) {
     EXPECT_EQ(r.status, c.status) << r.err;
     const std::vector<std::string> lines = split_lines(r.err);
     EXPECT_EQ(lines.size(), c.message.empty() ? 0u : 1u) << r.err;
-    if (!lines.empty()) EXPECT_EQ(lines[0].find(c.message), 0u) << r.err;
+    if (!lines.empty()) {
+      EXPECT_EQ(lines[0].find(c.message), 0u) << r.err;
+    }
     EXPECT_EQ(r.out.find("EDGE=") != std::string::npos, c.status == 0) << r.out;
   }
 }

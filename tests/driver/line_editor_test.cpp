@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/run_program.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
@@ -32,10 +33,11 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kPatience = std::chrono::seconds(10);
 constexpr tcflag_t kModes = ICANON | ECHO | ISIG;
 
-// line_echo on a pseudo-terminal, its standard output on the terminal or on a pipe.
+// A program (line_echo unless named) on a pseudo-terminal, its standard
+// output on the terminal or on a pipe.
 class Terminal {
  public:
-  Terminal(const std::string& dir, bool screen_to_pipe) {
+  Terminal(const std::string& dir, bool screen_to_pipe, const char* program = XAS_LINE_ECHO) {
     struct winsize size = {};
     size.ws_row = 24;
     size.ws_col = 80;
@@ -59,7 +61,7 @@ class Terminal {
       unsetenv("LC_ALL");
       unsetenv("LC_CTYPE");
       unsetenv("EDITRC");
-      execl(XAS_LINE_ECHO, XAS_LINE_ECHO, static_cast<char*>(nullptr));
+      execl(program, program, static_cast<char*>(nullptr));
       _exit(127);
     }
     if (screen_to_pipe) {
@@ -220,6 +222,26 @@ TEST_F(LineEditorTest, CtrlCEndsTheProgramAndRestoresTheTerminal) {
   EXPECT_EQ(term.modes().c_lflag, term.before().c_lflag);
   EXPECT_EQ(term.modes().c_iflag, term.before().c_iflag);
   EXPECT_EQ(term.modes().c_oflag, term.before().c_oflag);
+}
+
+// The dialogue itself at a terminal: the file name is completed with Tab, and
+// the screen, redirected, is byte for byte the screen of piped answers.
+TEST_F(LineEditorTest, TheDialogueReadsEditedAnswers) {
+  ScratchDir typed, piped;
+  const std::string copper = test::read_file(test::example("cu_foil.dat"));
+  typed.write("cu_foil.dat", copper);
+  piped.write("cu_foil.dat", copper);
+  Terminal term(typed.path(), true, XAS_BINARY);
+  for (const char* keys : {"cu_fo\t\r", "2\r", "0\r"}) {
+    ASSERT_TRUE(term.editing()) << keys;
+    term.type(keys);
+  }
+  const int status = term.exit_status();
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const test::ProgramResult r = test::run_program(piped.path(), "cu_foil.dat\n2\n0\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(term.piped(), r.out);
+  EXPECT_EQ(typed.read("cu_foil.gabs"), piped.read("cu_foil.gabs"));
 }
 
 }  // namespace
