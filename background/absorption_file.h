@@ -3,16 +3,21 @@
 // less the pre-edge line, normalisation and noise.
 #pragma once
 
-#include <string>
+#include "background/edge.h"
+#include "background/fit.h"
+#include "driver/records.h"
 
 namespace xas {
 
-struct Run;
+class TextOut;
 
-// Names, announces and opens the file on unit 98 and writes its two header lines.
-bool open_absorption_file(Run& run, std::string* err);
+// The two header lines: the edge parameters and the column titles.
+void write_absorption_header(const Edge& edge, const Background& background, TextOut& out);
 
-// One row per point, after the noise estimate.
-void write_absorption_rows(Run& run);
+// One row per point, after the noise estimate has filled data.noise; fit and
+// anor are the background and normalisation of each point, written only from
+// 0.998 E0 up.
+void write_absorption_rows(const Data& data, const Deriv& deriv, float e0, const PointValues& fit,
+                           const PointValues& anor, TextOut& out);
 
 }  // namespace xas

@@ -6,16 +6,15 @@
 #include "background/simq.h"
 #include "driver/freeform_write.h"
 #include "driver/message_text.h"
-#include "driver/run.h"
+#include "driver/warnings.h"
+#include "output/text_out.h"
 
 namespace xas {
 
 namespace {
 
 // Step 1: the derivative spectrum. Returns the index of the steepest slope.
-int derivative(Run& run) {
-  const Data& data = run.data;
-  Deriv& deriv = run.deriv;
+int derivative(const Data& data, Deriv& deriv) {
   const int n = data.n;
   const float elast = data.energy(n);
   int i = 1;
@@ -38,57 +37,61 @@ int derivative(Run& run) {
   return m;
 }
 
-void flag_precision(Run& run, int flag) {
-  if (flag == 1) run.console.record(FreeFormRecord().add_text("insufficient precision!!!"));
+// The parabola y = p1*x^2 + p2*x + p3 through three points: rows (x^2, x, 1)
+// with x and x^2 in double, solved in place; b receives (p1, p2, p3). A
+// singular system prints its message and leaves b as the solver left it.
+bool parabola_through(const double x[3], const double y[3], double b[3], TextOut& screen) {
+  double ax[9];
+  for (int r = 0; r < 3; ++r) {
+    ax[0 * 3 + r] = x[r] * x[r];
+    ax[1 * 3 + r] = x[r];
+    ax[2 * 3 + r] = 1.0;
+    b[r] = y[r];
+  }
+  const bool singular = simq(ax, b, 3) == 1;
+  if (singular) screen.record(FreeFormRecord().add_text("insufficient precision!!!"));
+  return !singular;
 }
 
 // Step 5: the white line from a parabola through the absorption at points
-// c-1, c and c+1, around the first estimate in run.ewl.
-void white_line_parabola(Run& run, int c) {
-  const Data& data = run.data;
-  double ax[9];
-  double b[3];
-  for (int r = 1; r <= 3; ++r) {
-    int j = c - 2 + r;
-    double x = static_cast<double>(data.energy(j) - run.ewl);
-    ax[0 * 3 + (r - 1)] = x * x;
-    ax[1 * 3 + (r - 1)] = x;
-    ax[2 * 3 + (r - 1)] = 1.0;
-    b[r - 1] = static_cast<double>(data.absorption(j));
+// c-1, c and c+1, around the first estimate in edge.ewl.
+void white_line_parabola(const Data& data, int c, Edge& edge, TextOut& screen) {
+  double x[3], y[3], b[3];
+  for (int r = 0; r < 3; ++r) {
+    const int j = c - 1 + r;
+    x[r] = static_cast<double>(data.energy(j) - edge.ewl);
+    y[r] = static_cast<double>(data.absorption(j));
   }
-  flag_precision(run, simq(ax, b, 3));
-  double p1 = b[0], p2 = b[1], p3 = b[2];
-  float ewl0 = p1 != 0.0 ? static_cast<float>(-((p2 / 2.0) / p1)) : 0.0f;
-  float q = ewl0 * ewl0;
-  run.wl = static_cast<float>(p3 + (p1 * q + ewl0 * p2));
-  run.ewl = run.ewl + ewl0;
+  parabola_through(x, y, b, screen);
+  const double p1 = b[0], p2 = b[1], p3 = b[2];
+  const float ewl0 = p1 != 0.0 ? static_cast<float>(-((p2 / 2.0) / p1)) : 0.0f;
+  const float q = ewl0 * ewl0;
+  edge.wl = static_cast<float>(p3 + (p1 * q + ewl0 * p2));
+  edge.ewl = edge.ewl + ewl0;
 }
 
 // Step 6: E0 from a parabola through the derivative over the edge band.
 // Returns the parabola's curvature (its x^2 coefficient): negative for a
 // maximum.
-double edge_parabola(Run& run) {
-  const Data& data = run.data;
-  const Deriv& deriv = run.deriv;
-  const int i1 = run.i1, i2 = run.i2;
-  auto xmid = [&](int j) { return (data.energy(j) + data.energy(j + 1)) / 2.0f - run.emax; };
-  double ax[9];
+double edge_parabola(const Data& data, const Deriv& deriv, Edge& edge, TextOut& screen,
+                     Warnings& warnings) {
+  const int i1 = edge.i1, i2 = edge.i2;
+  auto xmid = [&](int j) { return (data.energy(j) + data.energy(j + 1)) / 2.0f - edge.emax; };
   double b[3];
+  bool solved = true;
   if (i2 - i1 == 2) {
-    for (int r = 1; r <= 3; ++r) {
-      int j = i1 + r - 1;
-      double x = static_cast<double>(xmid(j));
-      ax[0 * 3 + (r - 1)] = x * x;
-      ax[1 * 3 + (r - 1)] = x;
-      ax[2 * 3 + (r - 1)] = 1.0;
-      b[r - 1] = static_cast<double>(deriv.slope(j));
+    double x[3], y[3];
+    for (int r = 0; r < 3; ++r) {
+      x[r] = static_cast<double>(xmid(i1 + r));
+      y[r] = static_cast<double>(deriv.slope(i1 + r));
     }
+    solved = parabola_through(x, y, b, screen);
   } else {
     double sx = 0, sx2 = 0, sx3 = 0, sx4 = 0, sy = 0, sxy = 0, sx2y = 0;
     for (int j = i1; j <= i2; ++j) {
-      float x = xmid(j);
-      float y = deriv.slope(j);
-      float x2 = x * x;
+      const float x = xmid(j);
+      const float y = deriv.slope(j);
+      const float x2 = x * x;
       sx += x;
       sx2 += x2;
       sx3 += x2 * x;
@@ -97,37 +100,37 @@ double edge_parabola(Run& run) {
       sxy += x * y;
       sx2y += y * x2;
     }
-    double count = i2 - i1 + 1;
-    double rows[3][3] = {{sx4, sx3, sx2}, {sx3, sx2, sx}, {sx2, sx, count}};
+    const double count = i2 - i1 + 1;
+    const double rows[3][3] = {{sx4, sx3, sx2}, {sx3, sx2, sx}, {sx2, sx, count}};
+    double ax[9];
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) ax[c * 3 + r] = rows[r][c];
     b[0] = sx2y;
     b[1] = sxy;
     b[2] = sy;
+    solved = simq(ax, b, 3) == 0;
+    if (!solved) screen.record(FreeFormRecord().add_text("insufficient precision!!!"));
   }
-  const int singular = simq(ax, b, 3);
-  flag_precision(run, singular);
-  if (singular == 1)
-    run.console.defer_warning("the parabola through the derivative over the edge band is singular;"
-                        " the edge energy rests on an incomplete solution");
-  double q1 = b[0], q2 = b[1], q3 = b[2];
-  float offset = static_cast<float>(-((q2 / 2.0) / q1));
-  run.slp = static_cast<float>(q3 + (q1 * (offset * offset) + offset * q2));
-  run.model.spl0.e0 = run.emax + offset;
+  if (!solved)
+    warnings.add("the parabola through the derivative over the edge band is singular;"
+                 " the edge energy rests on an incomplete solution");
+  const double q1 = b[0], q2 = b[1], q3 = b[2];
+  const float offset = static_cast<float>(-((q2 / 2.0) / q1));
+  edge.slp = static_cast<float>(q3 + (q1 * (offset * offset) + offset * q2));
+  edge.e0 = edge.emax + offset;
   return q1;
 }
 
 // The edge energy is the vertex of the derivative parabola. It is refused
 // where it means nothing: no vertex, a vertex outside the data, a minimum
 // outside the edge band, or a maximum past the white line by more than the
-// white line stands above the foot of the band. A vertex that
-// stands outside the band but near it (as when the steepest slope is the top
-// of a band widened downwards), or a minimum inside the band, is kept with a
-// warning.
-bool check_edge_energy(Run& run, double curvature, std::string* err) {
-  const Data& data = run.data;
-  const float e0 = run.model.spl0.e0;
-  const float low = data.energy(run.i1), high = data.energy(run.i2 + 1);
+// white line stands above the foot of the band. A vertex that stands outside
+// the band but near it (as when the steepest slope is the top of a band
+// widened downwards), or a minimum inside the band, is kept with a warning.
+bool check_edge_energy(const Data& data, const Edge& edge, double curvature, Warnings& warnings,
+                       std::string* err) {
+  const float e0 = edge.e0;
+  const float low = data.energy(edge.i1), high = data.energy(edge.i2 + 1);
   const std::string band = "the edge band (" + ev_range(low, high) + ")";
   if (!std::isfinite(e0)) {
     *err = "xasreduce: no edge energy: the parabola through the derivative over " + band +
@@ -147,34 +150,32 @@ bool check_edge_energy(Run& run, double curvature, std::string* err) {
              " parabola over " + band + " has a minimum, at " + ev(e0) + ")";
       return false;
     }
-    run.console.defer_warning("the derivative parabola over " + band +
-                        " has a minimum, not a maximum: the edge energy " + ev(e0) +
-                        " is that minimum");
+    warnings.add("the derivative parabola over " + band +
+                 " has a minimum, not a maximum: the edge energy " + ev(e0) + " is that minimum");
     return true;
   }
   if (in_band) return true;
   // Past the white line by more than the white line stands above the foot
   // of the band, the vertex belongs to no feature of the edge.
-  const float reach = run.ewl + (run.ewl - low);
+  const float reach = edge.ewl + (edge.ewl - low);
   if (e0 > reach) {
     *err = "xasreduce: no edge energy: the maximum of the derivative parabola over " + band +
-           " lies at " + ev(e0) + ", past the white line at " + ev(run.ewl) +
+           " lies at " + ev(e0) + ", past the white line at " + ev(edge.ewl) +
            " by more than the white line stands above the band";
     return false;
   }
   const float off = e0 > high ? e0 - high : low - e0;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(off) * 1000.0);
-  run.console.defer_warning("the edge energy " + ev(e0) + " lies " + buf +
-                      (e0 > high ? " above " : " below ") + band + " that locates it");
+  warnings.add("the edge energy " + ev(e0) + " lies " + buf + (e0 > high ? " above " : " below ") +
+               band + " that locates it");
   return true;
 }
 
 }  // namespace
 
-bool locate_edge(Run& run, std::string* err) {
-  const Data& data = run.data;
-  Deriv& deriv = run.deriv;
+bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Warnings& warnings,
+                 std::string* err) {
   const int n = data.n;
   if (n < 4) {
     *err = "xasreduce: " + std::to_string(n) + " data points are too few to locate an edge";
@@ -185,10 +186,10 @@ bool locate_edge(Run& run, std::string* err) {
     return false;
   }
 
-  int m = derivative(run);
-  run.emax = deriv.emid(m);
-  run.apm = deriv.slope(m);
-  if (!(run.apm > 0.0f)) {
+  const int m = derivative(data, deriv);
+  edge.emax = deriv.emid(m);
+  edge.apm = deriv.slope(m);
+  if (!(edge.apm > 0.0f)) {
     *err = "xasreduce: no absorption edge: the absorption never rises";
     return false;
   }
@@ -197,30 +198,29 @@ bool locate_edge(Run& run, std::string* err) {
   // above 80 % of it. Each scan stops at the end of the data; a band cut
   // there still locates the edge if its parabola has a vertex near it.
   const float tol = 0.8f;
-  const float threshold = run.apm * tol;
+  const float threshold = edge.apm * tol;
   int below = m - 1;
   while (below >= 1 && !(deriv.slope(below) <= threshold)) --below;
   int above = m + 1;
   while (above <= deriv.n && !(deriv.slope(above) <= threshold)) ++above;
-  run.i1 = below + 1;
-  run.i2 = above - 1;
-  int count = run.i2 - run.i1 + 1;
+  edge.i1 = below + 1;
+  edge.i2 = above - 1;
+  const int count = edge.i2 - edge.i1 + 1;
   if (count < 3) {
-    --run.i1;
-    if (count == 1) ++run.i2;
+    --edge.i1;
+    if (count == 1) ++edge.i2;
   }
-  if (run.i1 < 1 || run.i2 > deriv.n) {
-    *err = "xasreduce: no edge band: the steepest rise (at " + ev(run.emax) +
-           ") is too close to the " + (run.i1 < 1 ? "first" : "last") +
+  if (edge.i1 < 1 || edge.i2 > deriv.n) {
+    *err = "xasreduce: no edge band: the steepest rise (at " + ev(edge.emax) +
+           ") is too close to the " + (edge.i1 < 1 ? "first" : "last") +
            " point of the data for the three slopes its parabola needs";
     return false;
   }
   // Cut at the top, the band would have no fall above it: the white line
   // below refuses that.
   if (below < 1)
-    run.console.defer_warning("the edge band reaches the first point of the data: the steepest"
-                              " rise (at " + ev(run.emax) +
-                              ") does not fall below 80 % of it before the data begin");
+    warnings.add("the edge band reaches the first point of the data: the steepest rise (at " +
+                 ev(edge.emax) + ") does not fall below 80 % of it before the data begin");
 
   // The white line: the first negative slope at or above the steepest one.
   int c = m;
@@ -229,12 +229,12 @@ bool locate_edge(Run& run, std::string* err) {
     *err = "xasreduce: no white line: the absorption never falls above the edge";
     return false;
   }
-  run.ewl = (deriv.emid(c - 1) * deriv.slope(c) - deriv.emid(c) * deriv.slope(c - 1)) /
-            (deriv.slope(c) - deriv.slope(c - 1));
-  white_line_parabola(run, c);
+  edge.ewl = (deriv.emid(c - 1) * deriv.slope(c) - deriv.emid(c) * deriv.slope(c - 1)) /
+             (deriv.slope(c) - deriv.slope(c - 1));
+  white_line_parabola(data, c, edge, screen);
 
-  const float curvature = edge_parabola(run);
-  return check_edge_energy(run, curvature, err);
+  const double curvature = edge_parabola(data, deriv, edge, screen, warnings);
+  return check_edge_energy(data, edge, curvature, warnings, err);
 }
 
 }  // namespace xas

@@ -8,7 +8,8 @@
 
 namespace xas {
 
-struct Run;
+class TextOut;
+class Warnings;
 
 // deriv: slope of each interval between data points i and i+1, stored at
 // index i. An interval skipped because of equal energies keeps what its slot
@@ -19,9 +20,22 @@ struct Deriv {
   OneBased<float, kMaxPoints> slope;  // (a(i+1) - a(i)) / (e(i+1) - e(i)), per keV
 };
 
-// Fills deriv, emax, apm, i1, i2, ewl, wl, slp and E0 (spl0.e0). Fails, with
-// a message for the user, when the data show no edge the later stages can
-// work from.
-bool locate_edge(Run& run, std::string* err);
+// The landmarks of the edge (energies in keV).
+struct Edge {
+  float emax = 0.0f;   // mid-point energy of the steepest slope
+  float apm = 0.0f;    // steepest slope
+  int i1 = 0, i2 = 0;  // first and last slope of the edge band
+  float ewl = 0.0f;    // white-line energy
+  float wl = 0.0f;     // absorption at the white-line maximum
+  float slp = 0.0f;    // refined steepest slope
+  float e0 = 0.0f;     // edge energy E0
+};
+
+// Fills deriv and edge from the spectrum (energies in keV). A singular
+// parabola prints "insufficient precision!!!" on the screen and the run goes
+// on. Fails, with a message for the user, when the data show no edge to
+// work from; warns of an edge energy that is worth a second look.
+bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Warnings& warnings,
+                 std::string* err);
 
 }  // namespace xas

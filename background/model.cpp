@@ -8,7 +8,7 @@ void spline(const Model& model, const float& x, float& y) {
   const auto& coef = model.spl2.coef;
   y = 0.0f;
   float e = spl0.e0 + x;
-  float t = 1.0f - ((2.6666667f * x) / spl0.e0);
+  float t = edge_term(x, spl0.e0);
   y = static_cast<float>(coef(1) * t + y);
   int kt = 1;
   for (int p = 2; kt != spl1.ideg(1); ++p) {

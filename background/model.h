@@ -44,6 +44,11 @@ struct Model {
   Spll spll;
 };
 
+// The hydrogen-like edge term at x = E - E0 (keV): 1 - (8/3) x / E0, the
+// line through 1 at E0 with the slope of (E/E0)^(-8/3) there, in single
+// precision (2.6666667 is the single value nearest to 8/3).
+inline float edge_term(float x, float e0) { return 1.0f - (2.6666667f * x) / e0; }
+
 // The model at energy offset x = E - E0 (keV), in the precision the fit used.
 void spline(const Model& model, const float& x, float& y);
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "driver/freeform_read.h"
+#include "output/text_out.h"
 
 namespace xas {
 
@@ -15,9 +16,9 @@ constexpr std::size_t kAnswerLine = 1 << 16;
 
 // Standard input as a source of lines for a free-form read. A line longer
 // than an answer holds ends the read; `cut` tells the caller why.
-class AnswerSource : public ListSource {
+class AnswerLines : public ListSource {
  public:
-  explicit AnswerSource(Answers& answers) : answers_(answers) {}
+  explicit AnswerLines(Answers& answers) : answers_(answers) {}
   bool next_line(std::string_view* line) override {
     if (!answers_.next_line(line, &cut)) return false;
     return !cut;
@@ -28,8 +29,8 @@ class AnswerSource : public ListSource {
   Answers& answers_;
 };
 
-Answers::Answers(std::FILE* in, std::FILE* screen) : lines_(in, kAnswerLine), screen_(screen) {
-  if (::isatty(fileno(in))) editor_ = LineEditor::open(in, screen != nullptr ? screen : stdout);
+Answers::Answers(std::FILE* in, TextOut* screen) : lines_(in, kAnswerLine), screen_(screen) {
+  if (::isatty(fileno(in))) editor_ = LineEditor::open(in, stdout);
 }
 
 bool Answers::next_line(std::string_view* line, bool* cut) {
@@ -69,7 +70,7 @@ std::string Answers::too_long(std::string_view question) const {
 }
 
 bool Answers::read_line(std::string* text, std::string_view question, std::string* err) {
-  if (screen_ != nullptr) std::fflush(screen_);
+  if (screen_ != nullptr) screen_->flush();
   std::string_view line;
   bool cut = false;
   if (!next_line(&line, &cut)) {
@@ -86,8 +87,8 @@ bool Answers::read_line(std::string* text, std::string_view question, std::strin
 
 bool Answers::read_integers(int* targets, int count, std::string_view question,
                             std::string* err) {
-  if (screen_ != nullptr) std::fflush(screen_);
-  AnswerSource source(*this);
+  if (screen_ != nullptr) screen_->flush();
+  AnswerLines source(*this);
   std::string message;
   switch (read_list(source, targets, count, &message)) {
     case ListRead::complete:

@@ -11,12 +11,14 @@
 #include <cstring>
 
 #include "driver/columns.h"
+#include "driver/answers.h"
 #include "driver/freeform_read.h"
 #include "driver/freeform_write.h"
 #include "driver/line_reader.h"
 #include "driver/message_text.h"
-#include "driver/run.h"
+#include "driver/warnings.h"
 #include "output/layout.h"
+#include "output/text_out.h"
 
 namespace xas {
 
@@ -24,8 +26,7 @@ namespace {
 
 // Opens an existing file for reading; a directory does not count as one.
 // errno tells why when it fails.
-std::FILE* open_existing(const Name90& name, struct stat* st) {
-  std::string path(name.trimmed());
+std::FILE* open_existing(const std::string& path, struct stat* st) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   if (::fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
@@ -43,8 +44,8 @@ std::FILE* open_existing(const Name90& name, struct stat* st) {
 
 // A data file must be a file or a pipe: a device never ends (/dev/zero) or
 // is not a table, and the program's own standard input holds the answers.
-bool readable_table(const Name90& name, const struct stat& st, std::string* err) {
-  const std::string quoted = quote(name.trimmed());
+bool readable_table(const std::string& path, const struct stat& st, std::string* err) {
+  const std::string quoted = quote(path);
   if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     *err = "xasreduce: " + quoted + " is a device, not a data file";
     return false;
@@ -58,8 +59,9 @@ bool readable_table(const Name90& name, const struct stat& st, std::string* err)
   return true;
 }
 
-// The file-name answer must fit the dialogue's 90 characters and be text.
-bool check_name(const std::string& answer, std::string* err) {
+// The file-name answer must be text and, in the dialogue, fit its 90
+// characters.
+bool check_name(const std::string& answer, bool name_limit, std::string* err) {
   for (std::size_t i = 0; i < answer.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(answer[i]);
     if (c < 0x20 || c == 0x7f) {
@@ -73,7 +75,7 @@ bool check_name(const std::string& answer, std::string* err) {
   }
   const std::size_t end = answer.find_last_not_of(' ');
   const std::size_t length = end == std::string::npos ? 0 : end + 1;
-  if (length > static_cast<std::size_t>(Name90::width())) {
+  if (name_limit && length > static_cast<std::size_t>(Name90::width())) {
     *err = "xasreduce: the file name answered to \"File name for EXAFS data?\" is " +
            std::to_string(length) + " characters long; the dialogue holds names of at most " +
            std::to_string(Name90::width()) + ": '" + answer.substr(0, length) + "'";
@@ -82,22 +84,29 @@ bool check_name(const std::string& answer, std::string* err) {
   return true;
 }
 
-bool column_in_range(int column) { return column >= 1 && column <= kMaxColumns; }
-
-std::string bad_column(const char* what, int column) {
-  return std::string("xasreduce: ") + what + " " + std::to_string(column) +
-         " is not a column of the table: columns are numbered from 1 to " +
-         std::to_string(kMaxColumns);
+// The 90 characters the results show of a longer path: its own name, or
+// as much of that as fits.
+Name90 display_name(const std::string& path) {
+  if (path.size() <= static_cast<std::size_t>(Name90::width())) return Name90(path);
+  const std::size_t slash = path.find_last_of('/');
+  return Name90(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
-bool ask_columns(Run& run, Columns* c, std::string* err) {
-  Console& console = run.console;
+std::string bad_column(const char* what, int column, int max_columns) {
+  return std::string("xasreduce: ") + what + " " + std::to_string(column) +
+         " is not a column of the table: columns are numbered from 1 to " +
+         std::to_string(max_columns);
+}
+
+bool ask_columns(AnswerSource& answers, int max_columns, TextOut& console, Columns* c,
+                 std::string* err) {
+  auto in_range = [max_columns](int column) { return column >= 1 && column <= max_columns; };
   console.record(FreeFormRecord().add_text(" ... Number of columns?"));
-  if (!run.answers.read_integers(&c->ncol, 1, "Number of columns?", err)) return false;
+  if (!answers.read_integers(&c->ncol, 1, "Number of columns?", err)) return false;
   console.record(FreeFormRecord().add_text(" >>> N. col. ").add_integer(c->ncol));
-  if (c->ncol > kMaxColumns) {
+  if (c->ncol > max_columns) {
     *err = "xasreduce: " + std::to_string(c->ncol) +
-           " columns is more than a data line can hold: at most " + std::to_string(kMaxColumns);
+           " columns is more than a data line can hold: at most " + std::to_string(max_columns);
     return false;
   }
   if (c->ncol < 3) {
@@ -108,15 +117,29 @@ bool ask_columns(Run& run, Columns* c, std::string* err) {
   }
   console.record(FreeFormRecord().add_text(" ... Columns for Energy and absorption? E, ABS?"));
   int e_abs[2] = {c->ne, c->nab};
-  if (!run.answers.read_integers(e_abs, 2, "Columns for Energy and absorption? E, ABS?", err))
+  if (!answers.read_integers(e_abs, 2, "Columns for Energy and absorption? E, ABS?", err))
     return false;
   c->ne = e_abs[0];
   c->nab = e_abs[1];
   console.record(FreeFormRecord().add_text(" ... If ABS col. <0  reading I0 and I1"));
-  if (c->nab < 1) {
+  if (c->nab < 1 && answers.fluorescence()) {
+    // The command line's fluorescence mode: absorption IF/I0.
+    console.record(FreeFormRecord().add_text(" ... Insert columns for IF and I0"));
+    int if_i0[2] = {c->nif, c->ni0};
+    if (!answers.read_integers(if_i0, 2, "Insert columns for IF and I0", err)) return false;
+    c->nif = if_i0[0];
+    c->ni0 = if_i0[1];
+    console.record(FreeFormRecord()
+                       .add_text(" >>> E, IF, I0: ")
+                       .add_integer(c->ne)
+                       .add_integer(c->nif)
+                       .add_integer(c->ni0));
+    if (!in_range(c->nif)) *err = bad_column("the IF column", c->nif, max_columns);
+    if (!in_range(c->ni0)) *err = bad_column("the I0 column", c->ni0, max_columns);
+  } else if (c->nab < 1) {
     console.record(FreeFormRecord().add_text(" ... Insert columns for I0 and I1"));
     int i0_i1[2] = {c->ni0, c->ni1};
-    if (!run.answers.read_integers(i0_i1, 2, "Insert columns for I0 and I1", err)) return false;
+    if (!answers.read_integers(i0_i1, 2, "Insert columns for I0 and I1", err)) return false;
     c->ni0 = i0_i1[0];
     c->ni1 = i0_i1[1];
     console.record(FreeFormRecord()
@@ -124,14 +147,14 @@ bool ask_columns(Run& run, Columns* c, std::string* err) {
                        .add_integer(c->ne)
                        .add_integer(c->ni0)
                        .add_integer(c->ni1));
-    if (!column_in_range(c->ni0)) *err = bad_column("the I0 column", c->ni0);
-    if (!column_in_range(c->ni1)) *err = bad_column("the I1 column", c->ni1);
+    if (!in_range(c->ni0)) *err = bad_column("the I0 column", c->ni0, max_columns);
+    if (!in_range(c->ni1)) *err = bad_column("the I1 column", c->ni1, max_columns);
   } else {
     console.record(
         FreeFormRecord().add_text(" >>> E, ABS: ").add_integer(c->ne).add_integer(c->nab));
-    if (!column_in_range(c->nab)) *err = bad_column("the absorption column", c->nab);
+    if (!in_range(c->nab)) *err = bad_column("the absorption column", c->nab, max_columns);
   }
-  if (!column_in_range(c->ne)) *err = bad_column("the energy column", c->ne);
+  if (!in_range(c->ne)) *err = bad_column("the energy column", c->ne, max_columns);
   return err->empty();
 }
 
@@ -141,14 +164,16 @@ struct TableCount {
   int short_lines = 0;   // lines that yielded some numbers, but fewer than ncol
   int most_short = 0;    // the most numbers such a line yielded
   int more_lines = 0;    // points whose line held more numbers than ncol
-  int most = 0;          // the most numbers counted on such a line (up to kMaxColumns + 1)
+  int most = 0;          // the most numbers counted on such a line (up to the limit + 1)
 };
 
-// Reads the table: one point per line that yields all its numbers.
-bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
-                std::string* err) {
-  Data& data = run.data;
-  LineReader lines(stream, kDataLineWidth);
+// Reads the table: one point per line that yields all its numbers. Lines
+// are read as wide as the dialogue reads them, or, for a table wider than the
+// dialogue's, as wide as the command line does.
+bool load_table(const Columns& c, int max_columns, const std::string& path, std::FILE* stream,
+                TextOut& console, Data& data, TableCount* seen, std::string* err) {
+  const bool wide = max_columns > kMaxColumns;
+  LineReader lines(stream, wide ? kWideLineWidth : kDataLineWidth);
   std::string_view line;
   std::string message;
   int count = 0;
@@ -157,12 +182,12 @@ bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
     // col[1..ncol] are the numbers of the point; the read goes on to
     // count what else the line holds, and those values are dropped, so
     // columns never parsed stay 0.
-    double col[kMaxColumns + 2] = {};
+    double col[kWideMaxColumns + 2] = {};
     const int want = std::max(c.ncol, 0);
     OneLineSource source(line);
     int taken = 0;
-    const ListRead read = read_list(source, col + 1, kMaxColumns + 1, &message, &taken);
-    for (int k = want + 1; k <= kMaxColumns + 1; ++k) col[k] = 0.0;
+    const ListRead read = read_list(source, col + 1, max_columns + 1, &message, &taken);
+    for (int k = want + 1; k <= max_columns + 1; ++k) col[k] = 0.0;
     // Complete for ncol numbers: ncol values (or null values) before the
     // read ended, or a slash that ended it early.
     if (taken < want && read != ListRead::complete) {
@@ -177,7 +202,7 @@ bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
       seen->most = std::max(seen->most, taken);
     }
     if (count == kMaxPoints) {
-      run.console.record(FreeFormRecord().add_text(
+      console.record(FreeFormRecord().add_text(
           " ... more than 15000 points: the rest of the file is ignored"));
       break;
     }
@@ -185,16 +210,18 @@ bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
     data.energy(i) = static_cast<float>(col[c.ne]);
     if (c.nab >= 1)
       data.absorption(i) = static_cast<float>(col[c.nab]);
+    else if (c.nif >= 1)
+      data.absorption(i) = static_cast<float>(col[c.nif] / col[c.ni0]);
     else
       data.absorption(i) = static_cast<float>(std::log(col[c.ni0] / col[c.ni1]));
     if (i == 1 && data.energy(1) < 200.0f)
-      run.console.record(FreeFormRecord().add_text(" ENERGY is in keV!"));
+      console.record(FreeFormRecord().add_text(" ENERGY is in keV!"));
     if (data.energy(i) < 200.0f) data.energy(i) = data.energy(i) * 1000.0f;
   }
   data.n = count;
   if (lines.failed()) {
-    *err = "xasreduce: cannot read line " + std::to_string(lines.lines_read() + 1) + " of '" +
-           std::string(run.file.trimmed()) + "': " + std::strerror(lines.error()) +
+    *err = "xasreduce: cannot read line " + std::to_string(lines.lines_read() + 1) + " of " +
+           quote(path) + ": " + std::strerror(lines.error()) +
            "; the points read before it are not reduced";
     return false;
   }
@@ -203,73 +230,83 @@ bool load_table(Run& run, const Columns& c, std::FILE* stream, TableCount* seen,
 
 }  // namespace
 
-bool avafile(Run& run, std::string* err) {
-  Console& console = run.console;
-  run.file.set("ftn30");
+bool avafile(AnswerSource& answers, const ReadingRules& rules, TextOut& console,
+             Warnings& warnings, DataFile& file, Data& data, std::string* err) {
+  file.file.set("ftn30");
   console.record(FreeFormRecord().add_text(" ... File name for EXAFS data?"));
   std::string answer;
-  if (!run.answers.read_line(&answer, "File name for EXAFS data?", err)) return false;
-  if (!check_name(answer, err)) return false;
-  const Name90 fili(answer);
+  if (!answers.read_line(&answer, "File name for EXAFS data?", err)) return false;
+  if (!check_name(answer, rules.name_limit, err)) return false;
 
   Columns columns;
-  if (!ask_columns(run, &columns, err)) return false;
+  if (!ask_columns(answers, rules.max_columns, console, &columns, err)) return false;
 
+  // The first ten columns of the answer decide whether a name was given.
+  const Name90 fili(answer);
   const bool typed = fili.view().substr(0, 10).find_first_not_of(' ') != std::string_view::npos;
-  if (typed) run.file = fili;
+  if (typed) {
+    file.path = answer.substr(0, answer.find_last_not_of(' ') + 1);
+    file.file = rules.name_limit ? fili : display_name(file.path);
+  } else {
+    file.path = "ftn30";
+  }
   struct stat st;
-  std::FILE* stream = open_existing(run.file, &st);
+  std::FILE* stream = open_existing(file.path, &st);
   if (stream == nullptr) {
-    const std::string first(run.file.trimmed());
+    const std::string first = file.path;
     const std::string why = std::strerror(errno);
+    if (!rules.fallback) {
+      *err = "Cannot open file " + quote(first) + ": " + why;
+      return false;
+    }
     const std::string what = quote(first) + (typed ? "" : " (the file read for a blank answer)");
-    run.file.set("fort.30");
-    stream = open_existing(run.file, &st);
+    file.file.set("fort.30");
+    file.path = "fort.30";
+    stream = open_existing(file.path, &st);
     if (stream == nullptr) {
-      *err = "Cannot open file '" + first + "': " + why + "; nor the fallback file 'fort.30': " +
+      *err = "Cannot open file " + quote(first) + ": " + why + "; nor the fallback file 'fort.30': " +
              std::strerror(errno);
       return false;
     }
-    console.defer_warning("cannot open " + what + ": " + why +
-                              "; the fallback file 'fort.30' is read instead",
-                          true);
+    warnings.add("cannot open " + what + ": " + why + "; the fallback file 'fort.30' is read instead",
+                 true);
     console.record(FreeFormRecord().add_text(" ... Reading input data file ..."));
   }
-  if (!readable_table(run.file, st, err)) {
+  if (!readable_table(file.path, st, err)) {
     std::fclose(stream);
     return false;
   }
-  run.file_device = st.st_dev;
-  run.file_inode = st.st_ino;
+  file.device = st.st_dev;
+  file.inode = st.st_ino;
   static const Layout kFileName("(' >>> FILE NAME: ',A90)");
-  console.lines(kFileName.format({run.file.view()}));
+  console.lines(kFileName.format({file.file.view()}));
 
   TableCount seen;
-  const bool read = load_table(run, columns, stream, &seen, err);
+  const bool read =
+      load_table(columns, rules.max_columns, file.path, stream, console, data, &seen, err);
   std::fclose(stream);
   if (!read) return false;
   console.record(FreeFormRecord()
                      .add_text(" >>> ")
-                     .add_integer(run.data.n)
+                     .add_integer(data.n)
                      .add_text("  DATA ENERGY POINTS!"));
-  const std::string name = quote(run.file.trimmed());
+  const std::string name = quote(file.path);
   const std::string declared = "the " + std::to_string(columns.ncol) +
                                " answered to \"Number of columns?\"";
-  if (run.data.n == 0 && seen.short_lines > 0) {
+  if (data.n == 0 && seen.short_lines > 0) {
     *err = "xasreduce: no line of " + name + " holds " + declared + ": its lines hold at most " +
            std::to_string(seen.most_short) + " numbers";
     return false;
   }
   if (seen.more_lines > 0 && columns.ncol >= 1) {
     const bool one = seen.more_lines == 1;
-    console.defer_warning(
-        std::to_string(seen.more_lines) + " data line" + (one ? " of " : "s of ") + name +
-            (one ? " holds " : " hold ") +
-            (seen.most > kMaxColumns ? "more than " + std::to_string(kMaxColumns)
-                                     : std::to_string(seen.most)) +
-            " numbers, more than " + declared + ": only the first " +
-            std::to_string(columns.ncol) + " of a line are read",
-        true);
+    warnings.add(std::to_string(seen.more_lines) + " data line" + (one ? " of " : "s of ") + name +
+                     (one ? " holds " : " hold ") +
+                     (seen.most > rules.max_columns ? "more than " + std::to_string(rules.max_columns)
+                                                    : std::to_string(seen.most)) +
+                     " numbers, more than " + declared + ": only the first " +
+                     std::to_string(columns.ncol) + " of a line are read",
+                 true);
   }
   return true;
 }

@@ -1,66 +1,69 @@
-// Result files: their names, derived from the data file's name, their units,
-// and the opening that creates a file or replaces an older one.
+// Result files: their names, derived from the data file's name, and their
+// announcement and opening on the screen.
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "driver/avafile.h"
 #include "driver/records.h"
 
 namespace xas {
 
-class Console;
-class ResultFile;
-struct Run;
+class ResultSet;
+class TextOut;
 
-// One kind of result file: extension, unit number and screen announcement.
+// One kind of result file: extension and screen announcement.
 struct ResultKind {
   const char* extension;
-  int unit;
   const char* announcement;
   bool topdrawer;  // written only when TopDrawer scripts are asked for
 };
 
-inline constexpr ResultKind kAbsorptionFile{".gabs", 98, "  >>> opening gnuplot file for absorption: ", false};
-inline constexpr ResultKind kNoisePlotFile{".topn", 82, "  >>> opening Topdrawer file for noise est.: ", true};
-inline constexpr ResultKind kFourierFile{".gfou", 97, "  >>> opening gnuplot file for Fourier transform: ", false};
-inline constexpr ResultKind kExafsFile{".gexa", 95, "  >>> opening gnuplot file for EXAFS extraction: ", false};
-inline constexpr ResultKind kAbsorptionPlotFile{".topa", 83, "  >>> opening Topdrawer file for Abs+der: ", true};
-inline constexpr ResultKind kExafsPlotFile{".tope", 86, "  >>> opening Topdrawer file for Exafs extr.: ", true};
-inline constexpr ResultKind kFourierPlotFile{".topf", 87, "  >>> opening Topdrawer file for FT: ", true};
+inline constexpr ResultKind kAbsorptionFile{".gabs", "  >>> opening gnuplot file for absorption: ", false};
+inline constexpr ResultKind kNoisePlotFile{".topn", "  >>> opening Topdrawer file for noise est.: ", true};
+inline constexpr ResultKind kFourierFile{".gfou", "  >>> opening gnuplot file for Fourier transform: ", false};
+inline constexpr ResultKind kExafsFile{".gexa", "  >>> opening gnuplot file for EXAFS extraction: ", false};
+inline constexpr ResultKind kAbsorptionPlotFile{".topa", "  >>> opening Topdrawer file for Abs+der: ", true};
+inline constexpr ResultKind kExafsPlotFile{".tope", "  >>> opening Topdrawer file for Exafs extr.: ", true};
+inline constexpr ResultKind kFourierPlotFile{".topf", "  >>> opening Topdrawer file for FT: ", true};
 
-// The longest base name that keeps every five-character extension whole.
-inline constexpr int kMaxBaseName = 85;
+// Every kind, in the order a run opens them.
+inline constexpr const ResultKind* kResultKinds[] = {
+    &kAbsorptionFile, &kNoisePlotFile,      &kFourierFile,    &kExafsFile,
+    &kAbsorptionPlotFile, &kExafsPlotFile, &kFourierPlotFile};
+
+// The longest base name the dialogue derives: it keeps every five-character
+// extension whole within 90 characters.
+inline constexpr std::size_t kMaxBaseName = 85;
 
 // The result base name of a data file name: without its directory part and
-// without its last extension. A "." that stands only in the directory part
-// leaves the file name whole; a base name longer than 85 characters is
-// shortened to 85. Returns the length.
-int base_name(const Name90& input, Name90* base);
+// without its last extension, a name's trailing blanks aside. A "." that
+// stands only in the directory part leaves the file name whole. A base name
+// longer than `limit` is cut to `limit`.
+std::string base_name(std::string_view name, std::size_t limit = kMaxBaseName);
 
-// nome: derives the base name and prints the input and base names.
-int nome(const Name90& input, Name90* base, Console& console);
+// nome: prints the input name and the base name as 90-character fields.
+void nome(const Name90& input, const std::string& base, TextOut& screen);
 
-// The base name followed directly by an extension, cut to 90 characters.
-Name90 result_name(const Name90& base, int length, const char* extension);
+// Refuses a run in which a result file would replace the data file itself,
+// or whose result name is taken by something that is not a file.
+bool check_result_names(const ResultSet& results, const std::string& base, int itop,
+                        const DataFile& data_file, std::string* err);
 
-// open: connects a result file to a unit: creates it new, or replaces an
-// older file of that name with a warning. Fails only when neither works.
-bool open(Run& run, int unit, const Name90& name, std::string* err);
+// Opens the result file of this kind in the set; *exists tells whether it
+// will replace an older file.
+TextOut* open_result_file(ResultSet& results, const ResultKind& kind, const std::string& base,
+                          bool* exists, std::string* err);
 
-// The result file on a unit.
-ResultFile& result_unit(Run& run, int unit);
+// The screen lines of a result file's opening: an empty line, the
+// announcement with the name as a 90-character field, and whether the file
+// is created or replaces an older one.
+void announce_result_file(const ResultKind& kind, const std::string& base, bool exists,
+                          TextOut& screen);
 
-// Derives the base name (nome) and refuses a run in which a result file would
-// replace the data file itself.
-bool name_results(Run& run, std::string* err);
-
-// Writes out and closes every result file; fails, naming the first file,
-// when a write did not succeed (a full disk), so that no run reports success
-// over an incomplete file.
-bool close_results(Run& run, std::string* err);
-
-// Sets fileout to the base name plus the kind's extension, announces it and
-// opens it on its unit.
-bool start_result_file(Run& run, const ResultKind& kind, std::string* err);
+// Both, in the order of the screen: the announcement, the opening, its line.
+TextOut* start_result_file(ResultSet& results, const ResultKind& kind, const std::string& base,
+                           TextOut& screen, std::string* err);
 
 }  // namespace xas

@@ -65,6 +65,12 @@ class FixedText {
 
 using Name90 = FixedText<90>;
 
+// One single-precision value per point.
+using PointValues = OneBased<float, kMaxPoints>;
+
+// pi in single precision, as the normalisation and the transform window use it.
+inline constexpr float kPi = 3.1415927f;
+
 // data: the spectrum. Energies are in eV as the reader hands them over and in
 // keV from the driver's unit step on.
 struct Data {

@@ -2,19 +2,22 @@
 // the EXAFS signal (".gexa": chi against k, with the energy of each point).
 #pragma once
 
-#include <string>
+#include "background/edge.h"
+#include "background/fit.h"
+#include "driver/records.h"
+#include "spectra/kaxis.h"
+#include "spectra/signal.h"
+#include "spectra/transform.h"
 
 namespace xas {
 
-struct Run;
+class TextOut;
 
-// The lines of each file, composed into its unit; they reach the file when
-// it is opened.
-void compose_fourier_file(Run& run);
-void compose_exafs_file(Run& run);
+// Header, column line and one row per R point.
+void write_fourier_file(const TransformParams& params, const Fourie& fourie, TextOut& out);
 
-// Composes the file, then names, announces and opens it.
-bool write_fourier_file(Run& run, std::string* err);
-bool write_exafs_file(Run& run, std::string* err);
+// Header, column line and one row per point from ne0 on.
+void write_exafs_file(const Data& data, const Edge& edge, const Background& background,
+                      const Exafs& exafs, int ne0, TextOut& out);
 
 }  // namespace xas

@@ -1,36 +1,35 @@
 #include "output/plot_scripts.h"
 
 #include "driver/freeform_write.h"
-#include "driver/naming.h"
-#include "driver/run.h"
 #include "output/layout.h"
+#include "output/text_out.h"
 
 namespace xas {
 
 namespace {
 
-void command(ResultFile& out, std::string_view text) {
+void command(TextOut& out, std::string_view text) {
   out.record(FreeFormRecord().add_text(text));
 }
 
 // A row (x, y): a blank, x in F8.2, a blank, y in F8.5.
-void row(ResultFile& out, float x, float y) {
+void row(TextOut& out, float x, float y) {
   static const Layout kRow("(1X,F8.2,1X,F8.5)");
   char buf[64];
   out.lines(std::string_view(buf, kRow.render(buf, {x, y})));
 }
 
 // A short row (x, y): a blank, x in F6.3, a blank, y in F8.5.
-void short_row(ResultFile& out, float x, float y) {
+void short_row(TextOut& out, float x, float y) {
   static const Layout kShortRow("(1X,F6.3,1X,F8.5)");
   char buf[64];
   out.lines(std::string_view(buf, kShortRow.render(buf, {x, y})));
 }
 
 // The file-name title of the EXAFS and Fourier plots.
-void file_title(Run& run, ResultFile& out) {
+void file_title(const Name90& file, TextOut& out) {
   static const Layout kTitle("('TITLE 3. 9.7 SIZE 3 ''',A90)");
-  out.lines(kTitle.format({run.file.view()}));
+  out.lines(kTitle.format({file.view()}));
 }
 
 }  // namespace
@@ -49,20 +48,21 @@ float exafs_plot_limit(float examax) {
   return exalim;
 }
 
-void set_exafs_plot_limits(Run& run) {
+ExafsPlotLimits exafs_plot_limits(const Data& data, const Exafs& exafs, float examax) {
+  ExafsPlotLimits limits;
   // Truncated toward zero; a wave number beyond the range of an integer
   // (an absurd last energy) is held at the largest one.
-  const float limit = run.exafs.k(run.data.n) + 1.0f;
-  run.lmax = limit < 2147483520.0f ? static_cast<int>(limit) : 2147483647;
-  run.exalim = exafs_plot_limit(run.examax);
+  const float limit = exafs.k(data.n) + 1.0f;
+  limits.lmax = limit < 2147483520.0f ? static_cast<int>(limit) : 2147483647;
+  limits.exalim = exafs_plot_limit(examax);
+  return limits;
 }
 
-void compose_absorption_plot(Run& run) {
-  ResultFile& out = run.unit83;
-  const Data& data = run.data;
-  const Deriv& deriv = run.deriv;
-  const float e0 = run.model.spl0.e0;
-  const float aa = run.aa, bb = run.bb, ajump = run.ajump;
+void write_absorption_plot(const Name90& file, const Data& data, const Deriv& deriv,
+                           const Edge& edge, const Background& background, const PointValues& fit,
+                           TextOut& out) {
+  const float e0 = edge.e0;
+  const float aa = background.aa, bb = background.bb, ajump = background.ajump;
 
   command(out, "SET MODE VECTOR");
   command(out, "SET FONT DUPLEX");
@@ -74,12 +74,12 @@ void compose_absorption_plot(Run& run) {
   static const Layout kJump("('TITLE ''JUMP= ',F7.3)");
   static const Layout kEwl("('TITLE 8. 8.5 SIZE 2.5 ''EWL=  ',F7.1)");
   static const Layout kHwl("('TITLE ''HWL=  ',F7.3)");
-  out.lines(kFile.format({run.file.view()}));
+  out.lines(kFile.format({file.view()}));
   out.lines(kEdge.format({e0 * 1000.0f}));
-  out.lines(kSlope.format({run.slp / ajump}));
+  out.lines(kSlope.format({edge.slp / ajump}));
   out.lines(kJump.format({ajump}));
-  out.lines(kEwl.format({run.ewl * 1000.0f}));
-  out.lines(kHwl.format({run.wl / ajump}));
+  out.lines(kEwl.format({edge.ewl * 1000.0f}));
+  out.lines(kHwl.format({edge.wl / ajump}));
   command(out, "TITLE 3.1 .5 SIZE 2.5 'E(eV)'");
   command(out, "TITLE 2. 6.3  SIZE 2.5 'dABS./dE'");
   for (int j = 1; j <= deriv.n; ++j)
@@ -103,14 +103,14 @@ void compose_absorption_plot(Run& run) {
   command(out, "JOIN");
   // The background above the edge.
   for (int j = 1; j <= data.n; ++j)
-    if (data.energy(j) >= e0) row(out, data.energy(j) * 1000.0f, run.fit(j));
+    if (data.energy(j) >= e0) row(out, data.energy(j) * 1000.0f, fit(j));
   command(out, "JOIN DASH");
   // A horizontal stroke at the white line.
-  const float reach = (run.ewl - e_first) * 0.2f;
-  float ex = run.ewl - reach;
-  row(out, ex * 1000.0f, bb + (aa * ex + run.wl));
-  ex = run.ewl + reach;
-  row(out, ex * 1000.0f, bb + (aa * ex + run.wl));
+  const float reach = (edge.ewl - e_first) * 0.2f;
+  float ex = edge.ewl - reach;
+  row(out, ex * 1000.0f, bb + (aa * ex + edge.wl));
+  ex = edge.ewl + reach;
+  row(out, ex * 1000.0f, bb + (aa * ex + edge.wl));
   command(out, "JOIN");
 }
 
@@ -119,7 +119,7 @@ namespace {
 // The opening lines shared by the EXAFS and Fourier scripts: one panel with
 // its horizontal limits (and vertical ones for EXAFS), the axis titles (the
 // CASE line sets the letter case of the title above it) and the file name.
-void spectrum_header(Run& run, ResultFile& out, const FreeFormRecord& limits,
+void spectrum_header(const Name90& file, TextOut& out, const FreeFormRecord& limits,
                      std::string_view x_title, std::string_view x_case, std::string_view y_title) {
   command(out, "SET MODE VECTOR");
   command(out, "SET FONT DUPLEX");
@@ -129,48 +129,34 @@ void spectrum_header(Run& run, ResultFile& out, const FreeFormRecord& limits,
   command(out, x_title);
   command(out, x_case);
   command(out, y_title);
-  file_title(run, out);
+  file_title(file, out);
 }
 
 }  // namespace
 
-void compose_exafs_plot(Run& run) {
-  ResultFile& out = run.unit86;
-  spectrum_header(run, out,
+void write_exafs_plot(const Name90& file, const ExafsPlotLimits& limits, const Exafs& exafs,
+                      int ne0, TextOut& out) {
+  spectrum_header(file, out,
                   FreeFormRecord()
                       .add_text("SET LIMITS X 0 ")
-                      .add_integer(run.lmax)
+                      .add_integer(limits.lmax)
                       .add_text(" Y ")
-                      .add_real(-run.exalim)
-                      .add_real(run.exalim),
+                      .add_real(-limits.exalim)
+                      .add_real(limits.exalim),
                   "TITLE 6.7 .4 SIZE 3 'k1(4A515O20-11)'", "CASE                ' U C CVUSVC  C '",
                   "TITLE .5 5. SIZE 3 ANGLE 90 'EXAFS'");
-  for (int i = run.ne0; i <= run.exafs.n; ++i) short_row(out, run.exafs.k(i), run.exafs.chi(i));
+  for (int i = ne0; i <= exafs.n; ++i) short_row(out, exafs.k(i), exafs.chi(i));
   command(out, "JOIN 1");
 }
 
-void compose_fourier_plot(Run& run) {
-  ResultFile& out = run.unit87;
-  spectrum_header(run, out, FreeFormRecord().add_text("SET LIMITS X 0 ").add_real(run.rmax).add_text(" "),
+void write_fourier_plot(const Name90& file, const TransformParams& params, const Fourie& fourie,
+                        TextOut& out) {
+  spectrum_header(file, out,
+                  FreeFormRecord().add_text("SET LIMITS X 0 ").add_real(params.rmax).add_text(" "),
                   "TITLE 6.7 .4 SIZE 3 'R1(4A515O2)'", "CASE                ' U C CVUSV '",
                   "TITLE .5 5. SIZE 3 ANGLE 90 'FOURIER'");
-  for (int m = 1; m <= run.fourie.n; ++m) short_row(out, run.fourie.r(m), run.fourie.ft_mod(m));
+  for (int m = 1; m <= fourie.n; ++m) short_row(out, fourie.r(m), fourie.ft_mod(m));
   command(out, "JOIN 1");
-}
-
-bool write_absorption_plot(Run& run, std::string* err) {
-  compose_absorption_plot(run);
-  return start_result_file(run, kAbsorptionPlotFile, err);
-}
-
-bool write_exafs_plot(Run& run, std::string* err) {
-  compose_exafs_plot(run);
-  return start_result_file(run, kExafsPlotFile, err);
-}
-
-bool write_fourier_plot(Run& run, std::string* err) {
-  compose_fourier_plot(run);
-  return start_result_file(run, kFourierPlotFile, err);
 }
 
 }  // namespace xas

@@ -5,17 +5,15 @@
 
 namespace xas {
 
-struct Run;
-
 // exafs: the EXAFS signal on the wave-number axis. Element i belongs to point i.
 struct Exafs {
-  int n = 0;                        // set by the signal pass
-  OneBased<float, kMaxPoints> k;    // 1/Angstrom; 0 at or below E0
-  OneBased<float, kMaxPoints> chi;  // 0 below E0
+  int n = 0;        // set by the signal pass
+  PointValues k;    // 1/Angstrom; 0 at or below E0
+  PointValues chi;  // 0 below E0
 };
 
-// k(i) = sqrt(262.47 * (E(i) - E0)) above the edge, else 0; ne0 = one past the
-// last point at or below E0.
-void wave_numbers(Run& run);
+// k(i) = sqrt(262.47 * (E(i) - E0)) above the edge at e0 (keV), else 0;
+// ne0 = one past the last point at or below E0.
+void wave_numbers(const Data& data, float e0, Exafs& exafs, int& ne0);
 
 }  // namespace xas

@@ -5,7 +5,7 @@
 #include "background/powers.h"
 #include "background/simq.h"
 #include "driver/freeform_write.h"
-#include "driver/run.h"
+#include "output/text_out.h"
 #include "output/layout.h"
 #include "spectra/noise_plot.h"
 
@@ -28,8 +28,7 @@ void interval_range(const Intervals& plan, int m, int n, int jp0, int* mp0, int*
   *mp1 = m == plan.ninter ? n : plan.npitv * m + jp0;
 }
 
-double noise_fit(Run& run, int mp0, int mp1, float eb, float s, bool* singular) {
-  Data& data = run.data;
+double noise_fit(Data& data, int mp0, int mp1, float eb, float s, bool* singular) {
   double a[5][5] = {};  // a[q][p]: column q, row p, as the solver takes it
   double c[5] = {};
   auto x_of = [&](int j) { return (data.energy(j) - eb) + s; };
@@ -60,36 +59,35 @@ double noise_fit(Run& run, int mp0, int mp1, float eb, float s, bool* singular) 
   return std::sqrt(sum / (nppe - 5));
 }
 
-void estimate_noise(Run& run) {
-  const Data& data = run.data;
-  Console& console = run.console;
+void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_file,
+                    TextOut* noise_plot, NoiseEstimate& estimate) {
   const int n = data.n;
-  const float e0 = run.model.spl0.e0;
-  const bool plot = run.itop == 1;
   bool singular = false;
+  estimate = NoiseEstimate();
 
   // The pre-edge range: point 1 up to the first point at or above 0.9975 E0.
   const float below = 0.9975f * e0;
   int jp1 = 1;
   while (jp1 < n && !(data.energy(jp1) >= below)) ++jp1;
-  double rms = noise_fit(run, 1, jp1, data.energy(1), 1.0f, &singular);
-  if (singular) console.record(FreeFormRecord().add_text(">>> singular matrix!!!!!"));
-  console.record(FreeFormRecord()
+  double rms = noise_fit(data, 1, jp1, data.energy(1), 1.0f, &singular);
+  if (singular) screen.record(FreeFormRecord().add_text(">>> singular matrix!!!!!"));
+  screen.record(FreeFormRecord()
                      .add_integer(1)
                      .add_integer(jp1)
                      .add_text(" r m s noise = ")
                      .add_real(static_cast<float>(rms)));
-  if (plot) noise_plot_block(run, 1, jp1, static_cast<float>(rms));
+  if (noise_plot != nullptr)
+    write_noise_plot_block(data, 1, jp1, static_cast<float>(rms), *noise_plot);
 
   // The intervals from the first point at or above 1.0025 E0; n + 1 when no
   // point lies that high, which leaves no interval.
   const float above = 1.0025f * e0;
   int jp0 = 1;
   while (jp0 <= n && !(data.energy(jp0) >= above)) ++jp0;
-  console.record(FreeFormRecord().add_text(" noise evaluation from point ").add_integer(jp0));
+  screen.record(FreeFormRecord().add_text(" noise evaluation from point ").add_integer(jp0));
   const Intervals plan = plan_intervals(n, jp0);
   if (plan.ninter <= 0) return;
-  console.record(
+  screen.record(
       FreeFormRecord().add_text(" in ").add_integer(plan.ninter).add_text("  intervals"));
 
   static const Layout kIntervalLine(
@@ -102,18 +100,21 @@ void estimate_noise(Run& run) {
     // Measured from the point just before the interval (the first point when
     // the interval starts there).
     const float eb = data.energy(mp0 > 1 ? mp0 - 1 : 1);
-    rms = noise_fit(run, mp0, mp1, eb, 0.0f, &singular);
-    if (singular) console.record(FreeFormRecord().add_text("singular matrix!!!!!"));
+    rms = noise_fit(data, mp0, mp1, eb, 0.0f, &singular);
+    if (singular) screen.record(FreeFormRecord().add_text("singular matrix!!!!!"));
     if (++shown == plan.nshow) {
-      console.lines(kIntervalLine.format({m, mp0, mp1, static_cast<float>(rms)}));
+      screen.lines(kIntervalLine.format({m, mp0, mp1, static_cast<float>(rms)}));
       shown = 0;
     }
     sxave = static_cast<float>(sxave + rms);
-    if (plot) noise_plot_block(run, mp0, mp1, static_cast<float>(rms));
+    if (noise_plot != nullptr)
+      write_noise_plot_block(data, mp0, mp1, static_cast<float>(rms), *noise_plot);
   }
   sxave = sxave / static_cast<float>(plan.ninter);
-  console.record(FreeFormRecord().add_text(" >>> average r m s noise = ").add_real(sxave));
-  run.unit98.record(FreeFormRecord().add_text("# average r m s noise = ").add_real(sxave));
+  screen.record(FreeFormRecord().add_text(" >>> average r m s noise = ").add_real(sxave));
+  absorption_file.record(FreeFormRecord().add_text("# average r m s noise = ").add_real(sxave));
+  estimate.averaged = true;
+  estimate.sxave = sxave;
 }
 
 }  // namespace xas

@@ -3,9 +3,17 @@
 // about 20 points above the edge.
 #pragma once
 
+#include "driver/records.h"
+
 namespace xas {
 
-struct Run;
+class TextOut;
+
+// What the estimate gives besides the noise column of data.
+struct NoiseEstimate {
+  bool averaged = false;  // intervals were fitted above the edge
+  float sxave = 0.0f;     // their average r.m.s. noise
+};
 
 // The interval arithmetic above the edge, for n points from jp0 on.
 struct Intervals {
@@ -21,10 +29,13 @@ void interval_range(const Intervals& plan, int m, int n, int jp0, int* mp0, int*
 // The fit over mp0..mp1 with x = (energy - eb) + s; fills noise(mp0..mp1)
 // with the absolute residuals and returns the r.m.s. Sets *singular when the
 // solver met a zero pivot.
-double noise_fit(Run& run, int mp0, int mp1, float eb, float s, bool* singular);
+double noise_fit(Data& data, int mp0, int mp1, float eb, float s, bool* singular);
 
-// estimate_noise: the pre-edge range, the intervals, their screen lines, the
-// noise column, the plot blocks and the average lines.
-void estimate_noise(Run& run);
+// estimate_noise: the pre-edge range and the intervals above the edge at e0
+// (keV), their screen lines, the noise column of data, the blocks of the
+// noise plot (when there is one) and the average lines on the screen and in
+// the absorption file.
+void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_file,
+                    TextOut* noise_plot, NoiseEstimate& estimate);
 
 }  // namespace xas

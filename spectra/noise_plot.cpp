@@ -1,15 +1,11 @@
 #include "spectra/noise_plot.h"
 
 #include "driver/freeform_write.h"
-#include "driver/naming.h"
-#include "driver/run.h"
+#include "output/text_out.h"
 
 namespace xas {
 
-bool open_noise_plot(Run& run, std::string* err) {
-  if (!start_result_file(run, kNoisePlotFile, err)) return false;
-  ResultFile& out = run.unit82;
-  const Data& data = run.data;
+void write_noise_plot_header(const Data& data, TextOut& out) {
   out.record(FreeFormRecord().add_text(" set mode vector"));
   out.record(FreeFormRecord().add_text(" set font duplex"));
   out.record(FreeFormRecord()
@@ -21,12 +17,9 @@ bool open_noise_plot(Run& run, std::string* err) {
   out.record(FreeFormRecord().add_text(" set label size 2.5"));
   out.record(FreeFormRecord().add_text(" title 5.5 0.6 SIZE 2.5 \"E (keV)\""));
   out.record(FreeFormRecord().add_text(" title LEFT SIZE 2.5 \"r.m.s. noise\""));
-  return true;
 }
 
-void noise_plot_block(Run& run, int mp0, int mp1, float rms) {
-  ResultFile& out = run.unit82;
-  const Data& data = run.data;
+void write_noise_plot_block(const Data& data, int mp0, int mp1, float rms, TextOut& out) {
   for (int j = mp0; j <= mp1; ++j)
     out.record(FreeFormRecord().add_real(data.energy(j)).add_real(data.noise(j)));
   out.record(FreeFormRecord().add_text("plot"));

@@ -2,16 +2,16 @@
 // of every covered point and the r.m.s. level of each fitted range.
 #pragma once
 
-#include <string>
+#include "driver/records.h"
 
 namespace xas {
 
-struct Run;
+class TextOut;
 
-// Names, announces and opens the file on unit 82 and writes its header.
-bool open_noise_plot(Run& run, std::string* err);
+// The eight command lines at the head of the file.
+void write_noise_plot_header(const Data& data, TextOut& out);
 
 // One fitted range: its points, "plot", the level at its two ends, "join".
-void noise_plot_block(Run& run, int mp0, int mp1, float rms);
+void write_noise_plot_block(const Data& data, int mp0, int mp1, float rms, TextOut& out);
 
 }  // namespace xas

@@ -3,70 +3,63 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <thread>
 #include <vector>
 
 #include "driver/records.h"
+#include "spectra/kaxis.h"
+#include "spectra/signal.h"
 
 namespace xas {
-
-struct Run;
 
 // fourie: the transform on the R grid; elements 1..n are meaningful.
 struct Fourie {
   int n = 0;  // number of R points (500)
-  OneBased<float, kMaxPoints> r;
-  OneBased<float, kMaxPoints> ft_sin;
-  OneBased<float, kMaxPoints> ft_cos;
-  OneBased<float, kMaxPoints> ft_mod;
-};
-
-// The points the transform sums over: windowed, weighted signal, wave
-// number and integration element of each selected point.
-struct Selection {
-  OneBased<float, kMaxPoints> ex1;
-  OneBased<float, kMaxPoints> akf;
-  OneBased<float, kMaxPoints> dkf;
-  int l = 0;  // number of selected points
+  PointValues r;
+  PointValues ft_sin;
+  PointValues ft_cos;
+  PointValues ft_mod;
 };
 
 // The window value of wave number k for the window [akmin, akmax] with sine
 // tapers of width dk.
 float window(float k, float akmin, float akmax, float dk, float pi);
 
-// Work on the R points of the grid, shared out in chunks: worker threads take
-// chunks as soon as the job starts, and the thread that asks for the result
-// takes the chunks still left before it waits for the workers.
-class TransformJob {
+// The transform in two steps, so that the calling thread is free for stages
+// that do not touch fourie in between. Each R point is one sum over the
+// selected points in their order, so the result does not depend on how many
+// threads share the grid.
+class FourierTransform {
  public:
-  TransformJob() = default;
-  TransformJob(const TransformJob&) = delete;
-  TransformJob& operator=(const TransformJob&) = delete;
-  ~TransformJob() { finish(); }
+  FourierTransform() = default;
+  FourierTransform(const FourierTransform&) = delete;
+  FourierTransform& operator=(const FourierTransform&) = delete;
+  ~FourierTransform() { finish(); }
 
-  // work(first, last) computes grid points first..last (1-based, inclusive).
-  void start(std::function<void(int, int)> work, int points, int workers);
-  // Returns when every point is computed.
+  // When the Fourier switch of logic is on: clears fourie, selects the
+  // points and starts the sums on `threads` threads in all, the calling
+  // thread being one of them (0: one per core). Threads that cannot be
+  // started leave their share to the calling thread.
+  void start(const Exafs& exafs, const TransformParams& params, const Logic& logic, Fourie& fourie,
+             int threads = 0);
+  // Returns when every R point is computed.
   void finish();
 
  private:
   void take_chunks();
-  std::function<void(int, int)> work_;
+
+  // The selected points: windowed, weighted signal, wave number and
+  // integration element.
+  std::vector<float> ex1_, akf_, dkf_;
+  Fourie* fourie_ = nullptr;
+  float rmin_ = 0.0f, dr_ = 0.0f;
   int points_ = 0;
   std::atomic<int> next_{0};
   std::vector<std::thread> threads_;
 };
 
-// Fills fourie from exafs and the transform parameters. Each R point is one
-// sum over the selected points in their order, so the result does not depend
-// on how many threads share the grid (`threads`; 0: one per core).
-void fourier_transform(Run& run, int threads = 0);
-
-// The same in two steps: the selection and the start of the work, then,
-// before fourie is read, its completion. Between the two the calling thread
-// is free for stages that do not touch fourie.
-void start_fourier_transform(Run& run, int threads = 0);
-void finish_fourier_transform(Run& run);
+// Both steps at once.
+void fourier_transform(const Exafs& exafs, const TransformParams& params, const Logic& logic,
+                       Fourie& fourie, int threads = 0);
 
 }  // namespace xas

@@ -12,7 +12,8 @@
 
 namespace xas::test {
 
-ProgramResult run_program(const std::string& cwd, const std::string& input) {
+ProgramResult run_program(const std::string& cwd, const std::string& input,
+                          const std::vector<std::string>& args) {
   ScratchDir io;
   io.write("stdin", input);
   const std::string in = io.file("stdin"), out = io.file("stdout"), err = io.file("stderr");
@@ -26,7 +27,10 @@ ProgramResult run_program(const std::string& cwd, const std::string& input) {
     dup2(fd_in, 0);
     dup2(fd_out, 1);
     dup2(fd_err, 2);
-    execl(XAS_BINARY, XAS_BINARY, static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>(XAS_BINARY)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(XAS_BINARY, argv.data());
     _exit(127);
   }
   int wstatus = 0;
@@ -36,33 +40,6 @@ ProgramResult run_program(const std::string& cwd, const std::string& input) {
   result.out = read_file(out);
   result.err = read_file(err);
   return result;
-}
-
-TestRun::TestRun(const std::string& input) : input_(input) {
-  in_ = input_.empty() ? std::fopen("/dev/null", "r")
-                       : fmemopen(input_.data(), input_.size(), "r");
-  out_ = open_memstream(&out_buf_, &out_len_);
-  err_ = open_memstream(&err_buf_, &err_len_);
-  run_ = std::make_unique<Run>(in_, out_, err_);
-}
-
-TestRun::~TestRun() {
-  run_.reset();
-  std::fclose(in_);
-  std::fclose(out_);
-  std::fclose(err_);
-  std::free(out_buf_);
-  std::free(err_buf_);
-}
-
-std::string TestRun::screen() {
-  std::fflush(out_);
-  return std::string(out_buf_, out_len_);
-}
-
-std::string TestRun::errors() {
-  std::fflush(err_);
-  return std::string(err_buf_, err_len_);
 }
 
 std::string answers(const std::string& data_file, const std::string& plot) {
