@@ -84,14 +84,6 @@ bool check_name(const std::string& answer, bool name_limit, std::string* err) {
   return true;
 }
 
-// The 90 characters the results show of a longer path: its own name, or
-// as much of that as fits.
-Name90 display_name(const std::string& path) {
-  if (path.size() <= static_cast<std::size_t>(Name90::width())) return Name90(path);
-  const std::size_t slash = path.find_last_of('/');
-  return Name90(slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
 std::string bad_column(const char* what, int column, int max_columns) {
   return std::string("xasreduce: ") + what + " " + std::to_string(column) +
          " is not a column of the table: columns are numbered from 1 to " +
@@ -164,7 +156,8 @@ struct TableCount {
   int short_lines = 0;   // lines that yielded some numbers, but fewer than ncol
   int most_short = 0;    // the most numbers such a line yielded
   int more_lines = 0;    // points whose line held more numbers than ncol
-  int most = 0;          // the most numbers counted on such a line (up to the limit + 1)
+  int most = 0;          // the most numbers counted on such a line, up to limit + 1
+  int limit = 0;         // the numbers a line is counted to
 };
 
 // Reads the table: one point per line that yields all its numbers. Lines
@@ -172,7 +165,11 @@ struct TableCount {
 // dialogue's, as wide as the command line does.
 bool load_table(const Columns& c, int max_columns, const std::string& path, std::FILE* stream,
                 TextOut& console, Data& data, TableCount* seen, std::string* err) {
-  const bool wide = max_columns > kMaxColumns;
+  // A table the dialogue can read is read exactly as it does; only a wider
+  // one (the command line's) is read on wider lines.
+  const bool wide = c.ncol > kMaxColumns;
+  const int counted = wide ? max_columns : kMaxColumns;
+  seen->limit = counted;
   LineReader lines(stream, wide ? kWideLineWidth : kDataLineWidth);
   std::string_view line;
   std::string message;
@@ -186,8 +183,8 @@ bool load_table(const Columns& c, int max_columns, const std::string& path, std:
     const int want = std::max(c.ncol, 0);
     OneLineSource source(line);
     int taken = 0;
-    const ListRead read = read_list(source, col + 1, max_columns + 1, &message, &taken);
-    for (int k = want + 1; k <= max_columns + 1; ++k) col[k] = 0.0;
+    const ListRead read = read_list(source, col + 1, counted + 1, &message, &taken);
+    for (int k = want + 1; k <= counted + 1; ++k) col[k] = 0.0;
     // Complete for ncol numbers: ncol values (or null values) before the
     // read ended, or a slash that ended it early.
     if (taken < want && read != ListRead::complete) {
@@ -230,6 +227,12 @@ bool load_table(const Columns& c, int max_columns, const std::string& path, std:
 
 }  // namespace
 
+Name90 shown_name(const std::string& path) {
+  if (path.size() <= static_cast<std::size_t>(Name90::width())) return Name90(path);
+  const std::size_t slash = path.find_last_of('/');
+  return Name90(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
 bool avafile(AnswerSource& answers, const ReadingRules& rules, TextOut& console,
              Warnings& warnings, DataFile& file, Data& data, std::string* err) {
   file.file.set("ftn30");
@@ -246,7 +249,7 @@ bool avafile(AnswerSource& answers, const ReadingRules& rules, TextOut& console,
   const bool typed = fili.view().substr(0, 10).find_first_not_of(' ') != std::string_view::npos;
   if (typed) {
     file.path = answer.substr(0, answer.find_last_not_of(' ') + 1);
-    file.file = rules.name_limit ? fili : display_name(file.path);
+    file.file = rules.name_limit ? fili : shown_name(file.path);
   } else {
     file.path = "ftn30";
   }
@@ -302,8 +305,8 @@ bool avafile(AnswerSource& answers, const ReadingRules& rules, TextOut& console,
     const bool one = seen.more_lines == 1;
     warnings.add(std::to_string(seen.more_lines) + " data line" + (one ? " of " : "s of ") + name +
                      (one ? " holds " : " hold ") +
-                     (seen.most > rules.max_columns ? "more than " + std::to_string(rules.max_columns)
-                                                    : std::to_string(seen.most)) +
+                     (seen.most > seen.limit ? "more than " + std::to_string(seen.limit)
+                                             : std::to_string(seen.most)) +
                      " numbers, more than " + declared + ": only the first " +
                      std::to_string(columns.ncol) + " of a line are read",
                  true);

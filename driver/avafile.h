@@ -19,7 +19,7 @@ class Warnings;
 inline constexpr int kMaxColumns = 12;
 inline constexpr int kDataLineWidth = 500;
 // The command line reads wider tables: up to 64 numbers, on lines of up to
-// this many characters.
+// this many characters (room for 64 numbers of 60 characters each).
 inline constexpr int kWideMaxColumns = 64;
 inline constexpr int kWideLineWidth = 4096;
 
@@ -37,6 +37,10 @@ struct DataFile {
   dev_t device = 0;    // its identity, so that no result file can replace it
   ino_t inode = 0;
 };
+
+// The 90 characters the results show of a data file's path: the path when it
+// fits, else its own name (or as much of that as fits).
+Name90 shown_name(const std::string& path);
 
 // avafile: the dialogue and the loading. Fails on a malformed or missing
 // answer, an answer the table has no room for, a data file that cannot be

@@ -11,13 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "driver/avafile.h"
+
 namespace xas {
 
-// Numbers a data line may hold in a reduction from the command line, and the
-// characters of a line kept when it is read (room for 64 numbers of 60
-// characters each; the dialogue keeps 500 characters and 12 numbers).
-inline constexpr int kWideMaxColumns = 64;
-inline constexpr std::size_t kWideLineWidth = 4096;
 
 // What the head of a data file tells.
 struct FileHead {

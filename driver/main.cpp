@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/answers.h"
+#include "driver/command_line.h"
 #include "driver/driver.h"
 #include "driver/error_stream.h"
 #include "driver/temporaries.h"
@@ -50,8 +51,9 @@ int run_dialogue() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   fill_standard_descriptors();
   xas::temporaries::install_signal_handlers();
+  if (argc > 1) return xas::run_command_line(argc, argv);
   return run_dialogue();
 }
