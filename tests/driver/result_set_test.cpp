@@ -355,7 +355,21 @@ TEST(ResultSet, KillAtAnyMomentLeavesTheEarlierSetOrTheWholeNewOne) {
     const Outcome o = child.wait();
     ASSERT_FALSE(o.timed_out);
 
+    // Killed among its renames, a run leaves its journal; the next commit
+    // into the directory (here a copper run under another name) finishes
+    // them before anyone reads the set.
+    bool finished = false;
+    if (sig == SIGKILL && std::filesystem::exists(dir.file(".xasreduce-commit"))) {
+      place(dir, "cu.dat", "cu_foil.dat");
+      ASSERT_EQ(run(in(dir, "cu.dat")).status, 0);
+      for (const auto& [name, text] : result_set(dir, "cu")) std::filesystem::remove(dir.file(name));
+      std::filesystem::remove(dir.file("cu.dat"));
+      finished = true;
+    }
     const ResultSet now = result_set(dir, "ni");
+    if (finished) {
+      EXPECT_EQ(now, fresh) << "an interrupted commit is finished whole";
+    }
     if (now == earlier) {
       ++ends[sig].first;
     } else if (now == fresh) {
