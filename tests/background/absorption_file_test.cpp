@@ -7,43 +7,47 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "driver/naming.h"
+#include "driver/result_set.h"
+#include "output/text_out.h"
 #include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
+#include "support/stage_records.h"
 
 namespace xas {
 namespace {
 
 using test::program_real;
 using test::ScratchDir;
-using test::TestRun;
+using test::StageRecords;
+using test::stage_records;
 
-// Result files of the run go into `dir`, named after "cu".
-void name_results_in(Run& run, const ScratchDir& dir) {
-  const std::string base = dir.path() + "/cu";
-  ASSERT_LE(base.size(), 80u);
-  run.base = Name90(base);
-  run.ifi = static_cast<int>(base.size());
+void set_edge(StageRecords& r) {
+  r.edge.e0 = 8.979f;
+  r.edge.slp = 30.0f;
+  r.background.ajump = 1.5f;
+  r.edge.ewl = 8.984375f;
+  r.edge.wl = 1.875f;
 }
 
-void set_edge(Run& run) {
-  run.model.spl0.e0 = 8.979f;
-  run.slp = 30.0f;
-  run.ajump = 1.5f;
-  run.ewl = 8.984375f;
-  run.wl = 1.875f;
+// The header as the program starts the file: announced on the screen, opened
+// in a result set in `dir` under the base name "cu", and committed.
+void write_header_file(StageRecords& r, const ScratchDir& dir) {
+  ResultSet results(dir.path());
+  std::string err;
+  TextOut* gabs = start_result_file(results, kAbsorptionFile, "cu", r.screen, &err);
+  ASSERT_NE(gabs, nullptr) << err;
+  write_absorption_header(r.edge, r.background, *gabs);
+  ASSERT_TRUE(results.commit(&err)) << err;
 }
 
 TEST(AbsorptionFile, HeaderRepeatsTheEdgeParametersAndNamesTheColumns) {
   ScratchDir dir;
-  TestRun t;
-  name_results_in(t.run(), dir);
-  set_edge(t.run());
-  std::string err;
-  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
-  t->unit98.close();
-  EXPECT_NE(t.screen().find("  >>> opening gnuplot file for absorption: "), std::string::npos);
+  auto t = stage_records();
+  set_edge(*t);
+  write_header_file(*t, dir);
+  EXPECT_NE(t->screen.text().find("  >>> opening gnuplot file for absorption: "), std::string::npos);
 
   const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
   ASSERT_EQ(lines.size(), 2u);
@@ -54,36 +58,31 @@ TEST(AbsorptionFile, HeaderRepeatsTheEdgeParametersAndNamesTheColumns) {
 }
 
 TEST(AbsorptionFile, HeaderFieldsFollowTheValues) {
-  ScratchDir dir;
-  TestRun t;
-  name_results_in(t.run(), dir);
-  set_edge(t.run());
-  t->model.spl0.e0 = 11.103f;
-  t->slp = -3.0f;   // SLOPE = -12
-  t->ajump = 0.25f;
-  t->ewl = 11.109375f;
-  t->wl = 0.3125f;  // HWL = 1.25
-  std::string err;
-  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
-  t->unit98.close();
-  const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
+  auto t = stage_records();
+  set_edge(*t);
+  t->edge.e0 = 11.103f;
+  t->edge.slp = -3.0f;   // SLOPE = -12
+  t->background.ajump = 0.25f;
+  t->edge.ewl = 11.109375f;
+  t->edge.wl = 0.3125f;  // HWL = 1.25
+  TextOut gabs;
+  write_absorption_header(t->edge, t->background, gabs);
+  const std::vector<std::string> lines = test::split_lines(gabs.text());
   ASSERT_GE(lines.size(), 1u);
   EXPECT_EQ(lines[0],
             "# EDGE=  11103.00000 SLOPE=   -12.00000 JUMP=   0.25000  EWL= 11109.37500 HWL =   1.25000");
 }
 
 TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFromNearTheEdge) {
-  ScratchDir dir;
-  TestRun t;
-  name_results_in(t.run(), dir);
-  set_edge(t.run());
+  auto t = stage_records();
+  set_edge(*t);
   // An edge whose single-precision 0.998 * E0 lies just below the exact
   // product, so that the point at it tells the single product from others.
   float e0 = 8.979f;
   while (!(static_cast<double>(e0 * 0.998f) < static_cast<double>(e0) * 0.998 &&
            static_cast<double>(e0 * 0.998f) < static_cast<double>(e0) * static_cast<double>(0.998f)))
     e0 = std::nextafter(e0, 10.0f);
-  t->model.spl0.e0 = e0;
+  t->edge.e0 = e0;
   const float low = e0 * 0.998f;
   const std::vector<float> energies = {8.9f, std::nextafter(low, 0.0f), low, e0, 9.0f, 9.25f};
   Data& d = t->data;
@@ -93,23 +92,24 @@ TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFr
     d.energy(i) = energies[static_cast<std::size_t>(i - 1)];
     d.absorption(i) = 0.5f + 0.1f * f;
     t->deriv.slope(i) = -0.25f * f;
-    t->fit(i) = 1.0f + 0.01f * f;
+    t->normalised.fit(i) = 1.0f + 0.01f * f;
     d.abs_lin(i) = 0.03f * f;
-    t->anor(i) = 1.5f - 0.02f * f;
+    t->normalised.anor(i) = 1.5f - 0.02f * f;
     d.noise(i) = i % 2 == 0 ? 0.0f : 1e-4f * f;
   }
-  std::string err;
-  ASSERT_TRUE(open_absorption_file(t.run(), &err)) << err;
-  write_absorption_rows(t.run());
-  t->unit98.close();
+  const PointValues& fit = t->normalised.fit;
+  const PointValues& anor = t->normalised.anor;
+  TextOut gabs;
+  write_absorption_header(t->edge, t->background, gabs);
+  write_absorption_rows(d, t->deriv, t->edge.e0, fit, anor, gabs);
 
-  const std::vector<std::string> lines = test::split_lines(dir.read("cu.gabs"));
+  const std::vector<std::string> lines = test::split_lines(gabs.text());
   ASSERT_EQ(lines.size(), 2u + static_cast<std::size_t>(d.n));
   for (int i = 1; i <= d.n; ++i) {
     const std::string& row = lines[static_cast<std::size_t>(i + 1)];
     const bool below = i <= 2;  // points 1 and 2 lie below 0.998 * E0
     const float want[7] = {d.energy(i) * 1000.0f, d.absorption(i), t->deriv.slope(i),
-                           below ? 0.0f : t->fit(i), d.abs_lin(i), below ? 0.0f : t->anor(i),
+                           below ? 0.0f : fit(i), d.abs_lin(i), below ? 0.0f : anor(i),
                            d.noise(i)};
     // A free-form record of seven reals: a blank, then 16 columns each,
     // separated by one blank.
@@ -126,8 +126,8 @@ TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFr
     }
   }
   // The point exactly at 0.998 * E0 keeps its background and normalisation.
-  EXPECT_EQ(lines[4].substr(1 + 17 * 3, 16), program_real(t->fit(3)));
-  EXPECT_EQ(lines[4].substr(1 + 17 * 5, 16), program_real(t->anor(3)));
+  EXPECT_EQ(lines[4].substr(1 + 17 * 3, 16), program_real(fit(3)));
+  EXPECT_EQ(lines[4].substr(1 + 17 * 5, 16), program_real(anor(3)));
   EXPECT_EQ(lines[3].substr(1 + 17 * 3, 16), "  0.00000000    ");
 }
 

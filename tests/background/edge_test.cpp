@@ -9,29 +9,30 @@
 #include <vector>
 
 #include "background/simq.h"
-#include "driver/run.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
+#include "support/stage_records.h"
 
 namespace xas {
 namespace {
 
-using test::TestRun;
+using test::StageRecords;
+using test::stage_records;
 
 constexpr float kStep = 1.0f / 64.0f;  // keV; keeps every energy, slope and mid-point exact
 
-void load(Run& run, const std::vector<float>& e, const std::vector<float>& a) {
-  run.data.n = static_cast<int>(e.size());
+void load(StageRecords& r, const std::vector<float>& e, const std::vector<float>& a) {
+  r.data.n = static_cast<int>(e.size());
   for (std::size_t i = 0; i < e.size(); ++i) {
-    run.data.energy(static_cast<int>(i) + 1) = e[i];
-    run.data.absorption(static_cast<int>(i) + 1) = a[i];
+    r.data.energy(static_cast<int>(i) + 1) = e[i];
+    r.data.absorption(static_cast<int>(i) + 1) = a[i];
   }
 }
 
 // A spectrum from 8 keV on a grid of 1/64 keV whose interval i has the slope
 // slopes[i-1] (per keV). With integer slopes every absorption is a multiple of
 // 1/64, so energies, slopes and mid-points are exact in single precision.
-void load_slopes(Run& run, const std::vector<int>& slopes) {
+void load_slopes(StageRecords& r, const std::vector<int>& slopes) {
   std::vector<float> e, a;
   e.push_back(8.0f);
   a.push_back(1.0f);
@@ -39,7 +40,7 @@ void load_slopes(Run& run, const std::vector<int>& slopes) {
     e.push_back(e.back() + kStep);
     a.push_back(a.back() + static_cast<float>(s) * kStep);
   }
-  load(run, e, a);
+  load(r, e, a);
 }
 
 std::vector<int> concat(std::initializer_list<std::vector<int>> parts) {
@@ -87,25 +88,25 @@ Vertex parabola_vertex(const std::vector<long double>& x, const std::vector<long
 }
 
 // The edge vertex over the slopes i1..i2, relative to emax.
-Vertex derivative_vertex(const Run& run, int i1, int i2) {
+Vertex derivative_vertex(const StageRecords& r, int i1, int i2) {
   std::vector<long double> x, y;
   for (int j = i1; j <= i2; ++j) {
-    x.push_back(static_cast<long double>(run.deriv.emid(j)) - run.emax);
-    y.push_back(run.deriv.slope(j));
+    x.push_back(static_cast<long double>(r.deriv.emid(j)) - r.edge.emax);
+    y.push_back(r.deriv.slope(j));
   }
   return parabola_vertex(x, y);
 }
 
-bool locate(TestRun& t, std::string* err) { return locate_edge(t.run(), err); }
+bool locate(StageRecords& r, std::string* err) { return test::run_to(r, test::Step::edge, err); }
 
 // ---------------------------------------------------------------------------
 // Derivative spectrum
 
 TEST(EdgeDerivative, SlopesAndMidPointsOfOrderedData) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
+  ASSERT_TRUE(locate(*t, &err)) << err;
   const Data& d = t->data;
   EXPECT_EQ(t->deriv.n, d.n - 1);
   for (int i = 1; i < d.n; ++i) {
@@ -114,8 +115,8 @@ TEST(EdgeDerivative, SlopesAndMidPointsOfOrderedData) {
     EXPECT_EQ(t->deriv.emid(i), (d.energy(i) + d.energy(i + 1)) / 2.0f);
   }
   EXPECT_EQ(t->deriv.slope(11), 10.0f);
-  EXPECT_EQ(t->apm, 10.0f);
-  EXPECT_EQ(t->emax, t->deriv.emid(11));
+  EXPECT_EQ(t->edge.apm, 10.0f);
+  EXPECT_EQ(t->edge.emax, t->deriv.emid(11));
 }
 
 TEST(EdgeDerivative, EqualNeighbouringEnergiesLeaveTheirSlotsUntouched) {
@@ -125,15 +126,15 @@ TEST(EdgeDerivative, EqualNeighbouringEnergiesLeaveTheirSlotsUntouched) {
   const std::vector<float> abs = {1.0f, 1.1f, 1.2f, 1.3f, 1.35f, 1.45f, 1.5f, 1.6f, 1.62f, 1.65f,
                                   1.7f, 1.8f, 2.5f, 2.6f, 2.65f, 2.6f, 2.55f, 2.5f, 2.45f};
   for (int g : grid) e.push_back(8.0f + static_cast<float>(g) * kStep);
-  TestRun t;
-  load(t.run(), e, abs);
+  auto t = stage_records();
+  load(*t, e, abs);
   const int n = t->data.n;
   for (int i = 1; i <= n; ++i) {
     t->deriv.slope(i) = -7.5f;  // what an earlier content would be
     t->deriv.emid(i) = 1.25f;
   }
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
+  ASSERT_TRUE(locate(*t, &err)) << err;
 
   const Data& d = t->data;
   for (int skipped : {4, 8, 9}) {
@@ -152,8 +153,8 @@ TEST(EdgeDerivative, EqualNeighbouringEnergiesLeaveTheirSlotsUntouched) {
 
 TEST(EdgeDerivative, EqualLastEnergiesEndTheScanWithinTheData) {
   const std::vector<int> slopes = concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 5)});
-  TestRun t;
-  load_slopes(t.run(), slopes);
+  auto t = stage_records();
+  load_slopes(*t, slopes);
   // A repeated measurement at the last energy.
   int n = t->data.n + 1;
   t->data.n = n;
@@ -161,7 +162,7 @@ TEST(EdgeDerivative, EqualLastEnergiesEndTheScanWithinTheData) {
   t->data.absorption(n) = t->data.absorption(n - 1) + 0.5f;
   for (int i = 1; i <= n + 1; ++i) t->deriv.slope(i) = -7.5f;
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
+  ASSERT_TRUE(locate(*t, &err)) << err;
   EXPECT_EQ(t->deriv.n, n - 2);
   EXPECT_EQ(t->deriv.slope(n - 1), -7.5f);
   EXPECT_EQ(t->deriv.slope(n), -7.5f);
@@ -169,13 +170,13 @@ TEST(EdgeDerivative, EqualLastEnergiesEndTheScanWithinTheData) {
 }
 
 TEST(EdgeDerivative, AnEnergyBeyondTheLastOneEndsTheScan) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 8)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 8)}));
   const int n = t->data.n;
   t->data.energy(18) = t->data.energy(n) + 1.0f;  // beyond the last energy
   for (int i = 1; i <= n; ++i) t->deriv.slope(i) = -7.5f;
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
+  ASSERT_TRUE(locate(*t, &err)) << err;
   // The slope into point 18 is the last one computed.
   EXPECT_EQ(t->deriv.n, 17);
   EXPECT_NE(t->deriv.slope(17), -7.5f);
@@ -186,79 +187,79 @@ TEST(EdgeDerivative, AnEnergyBeyondTheLastOneEndsTheScan) {
 // Steepest slope and edge band
 
 TEST(EdgeBand, TiedSteepestSlopesKeepTheLowerIndex) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {10, 10}, {1, 2, -3}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {10, 10}, {1, 2, -3}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t->emax, t->deriv.emid(11));
-  EXPECT_EQ(t->apm, 10.0f);
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->edge.emax, t->deriv.emid(11));
+  EXPECT_EQ(t->edge.apm, 10.0f);
   // Band of two (11, 12), widened below to 10..12.
-  EXPECT_EQ(t->i1, 10);
-  EXPECT_EQ(t->i2, 12);
+  EXPECT_EQ(t->edge.i1, 10);
+  EXPECT_EQ(t->edge.i2, 12);
 }
 
 TEST(EdgeBand, ASingleSlopeIsWidenedOnBothSides) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {10}, {2, -3}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t->i1, 10);
-  EXPECT_EQ(t->i2, 12);
-  const Vertex v = derivative_vertex(t.run(), 10, 12);  // (-h, 1), (0, 10), (h, 2)
-  EXPECT_EQ(t->model.spl0.e0, t->emax + static_cast<float>(v.offset));
-  EXPECT_NEAR(t->slp, static_cast<double>(v.value), 1e-5);
-  EXPECT_NEAR(t->model.spl0.e0, 8.0 + 10.5 / 64.0 + (1.0 / 64.0) / 34.0, 1e-6);
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->edge.i1, 10);
+  EXPECT_EQ(t->edge.i2, 12);
+  const Vertex v = derivative_vertex(*t, 10, 12);  // (-h, 1), (0, 10), (h, 2)
+  EXPECT_EQ(t->edge.e0, t->edge.emax + static_cast<float>(v.offset));
+  EXPECT_NEAR(t->edge.slp, static_cast<double>(v.value), 1e-5);
+  EXPECT_NEAR(t->edge.e0, 8.0 + 10.5 / 64.0 + (1.0 / 64.0) / 34.0, 1e-6);
 }
 
 TEST(EdgeBand, TwoSlopesAreWidenedBelowOnly) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {9, 10}, {1, 2, -3}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {9, 10}, {1, 2, -3}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t->emax, t->deriv.emid(12));
-  EXPECT_EQ(t->i1, 10);
-  EXPECT_EQ(t->i2, 12);
-  const Vertex v = derivative_vertex(t.run(), 10, 12);  // (-2h, 1), (-h, 9), (0, 10)
-  EXPECT_EQ(t->model.spl0.e0, t->emax + static_cast<float>(v.offset));
-  EXPECT_NEAR(t->slp, static_cast<double>(v.value), 1e-5);
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->edge.emax, t->deriv.emid(12));
+  EXPECT_EQ(t->edge.i1, 10);
+  EXPECT_EQ(t->edge.i2, 12);
+  const Vertex v = derivative_vertex(*t, 10, 12);  // (-2h, 1), (-h, 9), (0, 10)
+  EXPECT_EQ(t->edge.e0, t->edge.emax + static_cast<float>(v.offset));
+  EXPECT_NEAR(t->edge.slp, static_cast<double>(v.value), 1e-5);
   // Widening above instead would fit 11..13 and move E0 noticeably.
-  const Vertex wrong = derivative_vertex(t.run(), 11, 13);
+  const Vertex wrong = derivative_vertex(*t, 11, 13);
   EXPECT_GT(std::fabs(static_cast<double>(v.offset - wrong.offset)), 1e-4);
 }
 
 TEST(EdgeBand, ThreeSlopesGiveTheExactParabolaAndASlopeAtTheThresholdEndsTheBand) {
   // apm = 20, threshold 20 * 0.8 = 16: the slopes of 16 on either side are
   // at the threshold and so outside the band.
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 9), {16, 17, 20, 18, 16}, {1, 2, -3}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 9), {16, 17, 20, 18, 16}, {1, 2, -3}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t->emax, t->deriv.emid(12));
-  EXPECT_EQ(t->i1, 11);
-  EXPECT_EQ(t->i2, 13);
-  const Vertex v = derivative_vertex(t.run(), 11, 13);
-  EXPECT_EQ(t->model.spl0.e0, t->emax + static_cast<float>(v.offset));
-  EXPECT_NEAR(t->slp, static_cast<double>(v.value), 1e-5);
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->edge.emax, t->deriv.emid(12));
+  EXPECT_EQ(t->edge.i1, 11);
+  EXPECT_EQ(t->edge.i2, 13);
+  const Vertex v = derivative_vertex(*t, 11, 13);
+  EXPECT_EQ(t->edge.e0, t->edge.emax + static_cast<float>(v.offset));
+  EXPECT_NEAR(t->edge.slp, static_cast<double>(v.value), 1e-5);
 }
 
 TEST(EdgeBand, WiderBandsUseTheLeastSquaresParabola) {
   for (const std::vector<int>& band :
        {std::vector<int>{17, 20, 19, 18}, std::vector<int>{17, 18, 20, 19, 17},
         std::vector<int>{19, 17, 18, 20, 17, 19, 17}}) {
-    TestRun t;
-    load_slopes(t.run(), concat({repeat(1, 10), band, {1, 2, -3}, repeat(-1, 5)}));
+    auto t = stage_records();
+    load_slopes(*t, concat({repeat(1, 10), band, {1, 2, -3}, repeat(-1, 5)}));
     std::string err;
-    ASSERT_TRUE(locate(t, &err)) << err;
+    ASSERT_TRUE(locate(*t, &err)) << err;
     const int i1 = 11, i2 = 10 + static_cast<int>(band.size());
-    EXPECT_EQ(t->i1, i1);
-    EXPECT_EQ(t->i2, i2);
-    const Vertex v = derivative_vertex(t.run(), i1, i2);
-    EXPECT_NEAR(t->model.spl0.e0, t->emax + static_cast<double>(v.offset), 1.5e-6)
+    EXPECT_EQ(t->edge.i1, i1);
+    EXPECT_EQ(t->edge.i2, i2);
+    const Vertex v = derivative_vertex(*t, i1, i2);
+    EXPECT_NEAR(t->edge.e0, t->edge.emax + static_cast<double>(v.offset), 1.5e-6)
         << "band of " << band.size();
-    EXPECT_NEAR(t->slp, static_cast<double>(v.value), 1e-4) << "band of " << band.size();
+    EXPECT_NEAR(t->edge.slp, static_cast<double>(v.value), 1e-4) << "band of " << band.size();
     // No parabola through three neighbouring slopes gives the same edge.
     for (int j = i1 + 1; j < i2; ++j) {
-      const Vertex three = derivative_vertex(t.run(), j - 1, j + 1);
+      const Vertex three = derivative_vertex(*t, j - 1, j + 1);
       EXPECT_GT(std::fabs(static_cast<double>(three.offset - v.offset)), 1e-5);
     }
   }
@@ -268,10 +269,10 @@ TEST(EdgeBand, WiderBandsUseTheLeastSquaresParabola) {
 // White line
 
 TEST(WhiteLine, ParabolaThroughTheAbsorptionAroundTheFirstFall) {
-  TestRun t;
-  load_slopes(t.run(), concat({repeat(1, 10), {10}, {2, 1, -3, -1}, repeat(-1, 5)}));
+  auto t = stage_records();
+  load_slopes(*t, concat({repeat(1, 10), {10}, {2, 1, -3, -1}, repeat(-1, 5)}));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
+  ASSERT_TRUE(locate(*t, &err)) << err;
   // The first negative slope is slot 14: the parabola goes through points 13..15.
   const Data& d = t->data;
   std::vector<long double> x, y;
@@ -280,11 +281,11 @@ TEST(WhiteLine, ParabolaThroughTheAbsorptionAroundTheFirstFall) {
     y.push_back(d.absorption(j));
   }
   const Vertex v = parabola_vertex(x, y);
-  EXPECT_NEAR(t->ewl, static_cast<double>(v.offset), 2e-6);
-  EXPECT_NEAR(t->wl, static_cast<double>(v.value), 2e-6);
-  EXPECT_GT(t->ewl, d.energy(13));
-  EXPECT_LT(t->ewl, d.energy(14));
-  EXPECT_EQ(t.screen(), "");
+  EXPECT_NEAR(t->edge.ewl, static_cast<double>(v.offset), 2e-6);
+  EXPECT_NEAR(t->edge.wl, static_cast<double>(v.value), 2e-6);
+  EXPECT_GT(t->edge.ewl, d.energy(13));
+  EXPECT_LT(t->edge.ewl, d.energy(14));
+  EXPECT_EQ(t->screen.text(), "");
 }
 
 // Energies 1, 1.125, ..., 2, then 2 again, then 4, 4.5, 5, 5.5 keV. The slot
@@ -307,34 +308,34 @@ std::vector<float> singular_absorption(float a11) {
 }
 
 TEST(WhiteLine, ASingularParabolaIsReportedAndTheRunGoesOn) {
-  TestRun t;
-  load(t.run(), singular_energies(), singular_absorption(3.0f));
+  auto t = stage_records();
+  load(*t, singular_energies(), singular_absorption(3.0f));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t.screen(), " insufficient precision!!!\n");
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->screen.text(), " insufficient precision!!!\n");
   // The elimination stops at its third pivot; what it left is
   // (a11/16, a10 - a11/4, a9 - a10) = (0.1875, 2.75, -0.25), and the white
   // line is taken from those values.
   const double p1 = 0.1875, p2 = 2.75, p3 = -0.25;
   const float ewl0 = static_cast<float>(-((p2 / 2.0) / p1));
   const float q = ewl0 * ewl0;
-  EXPECT_EQ(t->ewl, 0.0f + ewl0);
-  EXPECT_EQ(t->wl, static_cast<float>(p3 + (p1 * q + ewl0 * p2)));
+  EXPECT_EQ(t->edge.ewl, 0.0f + ewl0);
+  EXPECT_EQ(t->edge.wl, static_cast<float>(p3 + (p1 * q + ewl0 * p2)));
   // The edge itself is still found from the derivative.
-  const Vertex v = derivative_vertex(t.run(), 3, 5);
-  EXPECT_EQ(t->model.spl0.e0, t->emax + static_cast<float>(v.offset));
+  const Vertex v = derivative_vertex(*t, 3, 5);
+  EXPECT_EQ(t->edge.e0, t->edge.emax + static_cast<float>(v.offset));
 }
 
 TEST(WhiteLine, AParabolaWithoutCurvatureKeepsTheZeroCrossingAndTakesItsConstant) {
-  TestRun t;
-  load(t.run(), singular_energies(), singular_absorption(0.0f));
+  auto t = stage_records();
+  load(*t, singular_energies(), singular_absorption(0.0f));
   std::string err;
-  ASSERT_TRUE(locate(t, &err)) << err;
-  EXPECT_EQ(t.screen(), " insufficient precision!!!\n");
+  ASSERT_TRUE(locate(*t, &err)) << err;
+  EXPECT_EQ(t->screen.text(), " insufficient precision!!!\n");
   // Left by the solver: (0, 3.5, -0.25). No curvature: EWL stays at the
   // straight-line zero crossing (0 here) and the height is the constant term.
-  EXPECT_EQ(t->ewl, 0.0f);
-  EXPECT_EQ(t->wl, -0.25f);
+  EXPECT_EQ(t->edge.ewl, 0.0f);
+  EXPECT_EQ(t->edge.wl, -0.25f);
 }
 
 // ---------------------------------------------------------------------------
@@ -344,7 +345,7 @@ TEST(WhiteLine, AParabolaWithoutCurvatureKeepsTheZeroCrossingAndTakesItsConstant
 
 // An arctan edge of width `width` keV at 8.979 keV with a white-line bump of
 // height `bump`, on steps of 0.13 to 0.3 eV.
-void load_irregular(Run& run, double width, double bump_height) {
+void load_irregular(StageRecords& r, double width, double bump_height) {
   std::vector<float> e, a;
   double en = 8.9700;
   for (int i = 0; i < 160; ++i) {
@@ -355,24 +356,24 @@ void load_irregular(Run& run, double width, double bump_height) {
     e.push_back(static_cast<float>(en));
     a.push_back(static_cast<float>(0.4 + 2.5 * (0.5 + std::atan(u) / 3.14159265358979) + bump));
   }
-  load(run, e, a);
+  load(r, e, a);
 }
 
 struct EdgeValues {
   float e0, slp, ewl, wl;
 };
 
-// E0 and SLOPE from the derivative over the band run.i1..run.i2, and EWL and
+// E0 and SLOPE from the derivative over the band edge.i1..edge.i2, and EWL and
 // HWL from the first negative slope at or above the steepest one.
-EdgeValues expected_edge(const Run& run, bool double_powers = false) {
-  const Data& d = run.data;
-  const Deriv& der = run.deriv;
-  const int i1 = run.i1, i2 = run.i2;
+EdgeValues expected_edge(const StageRecords& r, bool double_powers = false) {
+  const Data& d = r.data;
+  const Deriv& der = r.deriv;
+  const int i1 = r.edge.i1, i2 = r.edge.i2;
   EdgeValues out{};
 
   // White line.
   int m = 1;
-  while (der.emid(m) != run.emax) ++m;
+  while (der.emid(m) != r.edge.emax) ++m;
   int c = m;
   while (!(der.slope(c) < 0.0f)) ++c;
   float ewl = (der.emid(c - 1) * der.slope(c) - der.emid(c) * der.slope(c - 1)) /
@@ -393,7 +394,7 @@ EdgeValues expected_edge(const Run& run, bool double_powers = false) {
   out.ewl = ewl + ewl0;
 
   // Edge.
-  auto xmid = [&](int j) { return (d.energy(j) + d.energy(j + 1)) / 2.0f - run.emax; };
+  auto xmid = [&](int j) { return (d.energy(j) + d.energy(j + 1)) / 2.0f - r.edge.emax; };
   if (i2 - i1 == 2) {
     for (int r = 0; r < 3; ++r) {
       const float xf = xmid(i1 + r);
@@ -426,7 +427,7 @@ EdgeValues expected_edge(const Run& run, bool double_powers = false) {
   EXPECT_EQ(simq(ax, b, 3), 0);
   const float offset = static_cast<float>(-((b[1] / 2.0) / b[0]));
   out.slp = static_cast<float>(b[2] + (b[0] * (offset * offset) + offset * b[1]));
-  out.e0 = run.emax + offset;
+  out.e0 = r.edge.emax + offset;
   return out;
 }
 
@@ -437,19 +438,19 @@ TEST(EdgePrecision, LeastSquaresBandAndWhiteLineOnAnIrregularGrid) {
   int differing = 0;
   for (const Shape& sh : {Shape{0.0009, 0.1}, Shape{0.0009, 0.3}, Shape{0.00123, 0.2},
                           Shape{0.0015, 0.3}, Shape{0.00177, 0.2}}) {
-    TestRun t;
-    load_irregular(t.run(), sh.width, sh.bump);
+    auto t = stage_records();
+    load_irregular(*t, sh.width, sh.bump);
     std::string err;
-    ASSERT_TRUE(locate(t, &err)) << err;
-    ASSERT_GT(t->i2 - t->i1, 2) << "width " << sh.width;  // the least-squares parabola
-    const EdgeValues want = expected_edge(t.run());
-    EXPECT_EQ(t->model.spl0.e0, want.e0) << "width " << sh.width;
-    EXPECT_EQ(t->slp, want.slp) << "width " << sh.width;
-    EXPECT_EQ(t->ewl, want.ewl) << "width " << sh.width;
-    EXPECT_EQ(t->wl, want.wl) << "width " << sh.width;
-    EXPECT_NEAR(t->model.spl0.e0, 8.979, 5e-4) << "width " << sh.width;
-    EXPECT_GT(t->ewl, t->model.spl0.e0) << "width " << sh.width;
-    const EdgeValues other = expected_edge(t.run(), true);
+    ASSERT_TRUE(locate(*t, &err)) << err;
+    ASSERT_GT(t->edge.i2 - t->edge.i1, 2) << "width " << sh.width;  // the least-squares parabola
+    const EdgeValues want = expected_edge(*t);
+    EXPECT_EQ(t->edge.e0, want.e0) << "width " << sh.width;
+    EXPECT_EQ(t->edge.slp, want.slp) << "width " << sh.width;
+    EXPECT_EQ(t->edge.ewl, want.ewl) << "width " << sh.width;
+    EXPECT_EQ(t->edge.wl, want.wl) << "width " << sh.width;
+    EXPECT_NEAR(t->edge.e0, 8.979, 5e-4) << "width " << sh.width;
+    EXPECT_GT(t->edge.ewl, t->edge.e0) << "width " << sh.width;
+    const EdgeValues other = expected_edge(*t, true);
     if (other.e0 != want.e0 || other.slp != want.slp) ++differing;
   }
   // Sums of double powers would give other results for some of these edges:
@@ -460,16 +461,16 @@ TEST(EdgePrecision, LeastSquaresBandAndWhiteLineOnAnIrregularGrid) {
 TEST(EdgePrecision, ExactParabolaOnAnIrregularGrid) {
   // A sharp edge: only a few slopes reach 80 % of the steepest.
   for (double width : {0.0001, 0.00012, 0.00015, 0.0002, 0.0003, 0.0005}) {
-    TestRun t;
-    load_irregular(t.run(), width, 0.3);
+    auto t = stage_records();
+    load_irregular(*t, width, 0.3);
     std::string err;
-    ASSERT_TRUE(locate(t, &err)) << err;
-    ASSERT_EQ(t->i2 - t->i1, 2) << "width " << width;
-    const EdgeValues want = expected_edge(t.run());
-    EXPECT_EQ(t->model.spl0.e0, want.e0) << "width " << width;
-    EXPECT_EQ(t->slp, want.slp) << "width " << width;
-    EXPECT_EQ(t->ewl, want.ewl) << "width " << width;
-    EXPECT_EQ(t->wl, want.wl) << "width " << width;
+    ASSERT_TRUE(locate(*t, &err)) << err;
+    ASSERT_EQ(t->edge.i2 - t->edge.i1, 2) << "width " << width;
+    const EdgeValues want = expected_edge(*t);
+    EXPECT_EQ(t->edge.e0, want.e0) << "width " << width;
+    EXPECT_EQ(t->edge.slp, want.slp) << "width " << width;
+    EXPECT_EQ(t->edge.ewl, want.ewl) << "width " << width;
+    EXPECT_EQ(t->edge.wl, want.wl) << "width " << width;
   }
 }
 
@@ -490,12 +491,12 @@ TEST(EdgeFailures, SpectraWithoutAUsableEdgeAreRefusedWithoutOutput) {
       {"flat", repeat(0, 20)},
   };
   for (const Case& c : cases) {
-    TestRun t;
-    load_slopes(t.run(), c.slopes);
+    auto t = stage_records();
+    load_slopes(*t, c.slopes);
     std::string err;
-    EXPECT_FALSE(locate(t, &err)) << c.what;
+    EXPECT_FALSE(locate(*t, &err)) << c.what;
     EXPECT_FALSE(err.empty()) << c.what;
-    EXPECT_EQ(t.screen(), "") << c.what;
+    EXPECT_EQ(t->screen.text(), "") << c.what;
   }
 }
 
@@ -510,15 +511,15 @@ TEST(EdgeFailures, ADerivativeParabolaWithoutAMaximumGivesNoEdgeOutsideTheData) 
       {81, 83, 85, 87, 89, 91, 93, 95, 97, 100},
   };
   for (const auto& band : bands) {
-    TestRun t;
-    load_slopes(t.run(), concat({repeat(1, 10), band, {1, 2, -3}, repeat(-1, 5)}));
+    auto t = stage_records();
+    load_slopes(*t, concat({repeat(1, 10), band, {1, 2, -3}, repeat(-1, 5)}));
     std::string err;
-    if (locate(t, &err)) {
-      const float e0 = t->model.spl0.e0;
+    if (locate(*t, &err)) {
+      const float e0 = t->edge.e0;
       EXPECT_TRUE(std::isfinite(e0)) << "band of " << band.size();
       EXPECT_GE(e0, t->data.energy(1)) << "band of " << band.size();
       EXPECT_LE(e0, t->data.energy(t->data.n)) << "band of " << band.size();
-      EXPECT_TRUE(std::isfinite(t->slp)) << "band of " << band.size();
+      EXPECT_TRUE(std::isfinite(t->edge.slp)) << "band of " << band.size();
     } else {
       EXPECT_FALSE(err.empty());
     }
