@@ -1,5 +1,6 @@
 #include "driver/column_choice.h"
 
+#include "driver/characters.h"
 #include "driver/message_text.h"
 
 #include <cstddef>
@@ -22,8 +23,6 @@ const std::vector<KnownNames>& known_column_names() {
 namespace {
 
 const char kHint[] = "give the columns with -c E,MU or -c E,I0,I1 or -f E,IF,I0";
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool same_name(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

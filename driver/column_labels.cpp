@@ -9,16 +9,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "driver/characters.h"
 #include "driver/freeform_read.h"
 #include "driver/line_reader.h"
 
 namespace xas {
 
 namespace {
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool starts_with_lower(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;

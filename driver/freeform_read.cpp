@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 
+#include "driver/characters.h"
+
 namespace xas {
 
 bool OneLineSource::next_line(std::string_view* line) {
@@ -20,12 +22,9 @@ namespace {
 
 constexpr long kMaxRepeat = 200000000;
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_separator(char c) {
   return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '/';
 }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equals_lower(std::string_view text, std::string_view word) {
   if (text.size() != word.size()) return false;

@@ -16,11 +16,6 @@ constexpr int kRealWidth = 16;
 constexpr int kFixedWidth = 12;  // fixed form: 12 columns, then 4 blanks
 constexpr int kIntegerWidth = 11;
 
-void right_align(char* out, int w, const char* s, int n) {
-  std::memset(out, ' ', static_cast<std::size_t>(w - n));
-  std::memcpy(out + (w - n), s, static_cast<std::size_t>(n));
-}
-
 // Digits before the point of a value from 1 up to 1e9 (every power of ten
 // compared here is exact in single precision).
 int integer_digits(float a) {
@@ -33,12 +28,12 @@ int integer_digits(float a) {
 
 void put_freeform_real(char* out, float value) {
   if (std::isnan(value)) {
-    right_align(out, kRealWidth, "NaN", 3);
+    put_right_aligned(out, kRealWidth, "NaN", 3);
     return;
   }
   if (std::isinf(value)) {
-    if (value > 0.0f) right_align(out, kRealWidth, "Infinity", 8);
-    else right_align(out, kRealWidth, "-Infinity", 9);
+    if (value > 0.0f) put_right_aligned(out, kRealWidth, "Infinity", 8);
+    else put_right_aligned(out, kRealWidth, "-Infinity", 9);
     return;
   }
 
@@ -55,7 +50,7 @@ void put_freeform_real(char* out, float value) {
     const int decimals = a == 0.0f ? 8 : (a < 1.0f ? 9 : 9 - integer_digits(a));
     p = decimal_fixed(p, buf + sizeof buf, a, decimals);
     if (decimals == 0) *p++ = '.';  // "999999936." keeps its point
-    right_align(out, kFixedWidth, buf, static_cast<int>(p - buf));
+    put_right_aligned(out, kFixedWidth, buf, static_cast<int>(p - buf));
     std::memset(out + kFixedWidth, ' ', kRealWidth - kFixedWidth);
     return;
   }
@@ -67,7 +62,7 @@ void put_freeform_real(char* out, float value) {
   for (char* q = start; q < p; ++q) {
     if (*q == 'e') *q = 'E';
   }
-  right_align(out, kRealWidth, buf, static_cast<int>(p - buf));
+  put_right_aligned(out, kRealWidth, buf, static_cast<int>(p - buf));
 }
 
 // A record longer than the buffer would mean a message far beyond anything

@@ -1,5 +1,6 @@
 #include "driver/options.h"
 
+#include "driver/characters.h"
 #include "driver/message_text.h"
 
 #include <cstddef>
@@ -40,9 +41,6 @@ const OptionSpec* find_long(std::string_view name) {
     if (name == spec.long_name) return &spec;
   return nullptr;
 }
-
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);

@@ -30,34 +30,33 @@ void check_width(const char* what, int w, int d) {
 
 void stars(char* out, int w) { std::memset(out, '*', static_cast<std::size_t>(w)); }
 
-// Writes s right-aligned in w columns; s must not be longer than w.
-void right_align(char* out, int w, const char* s, int n) {
-  std::memset(out, ' ', static_cast<std::size_t>(w - n));
-  std::memcpy(out + (w - n), s, static_cast<std::size_t>(n));
-}
-
 // NaN and the infinities, for the F and E fields. Returns false for a finite
 // value, which the caller then renders.
 bool put_special(char* out, float value, int w) {
   if (std::isnan(value)) {
-    if (w >= 3) right_align(out, w, "NaN", 3);
+    if (w >= 3) put_right_aligned(out, w, "NaN", 3);
     else stars(out, w);
     return true;
   }
   if (!std::isinf(value)) return false;
   if (value > 0.0f) {
-    if (w >= 8) right_align(out, w, "Infinity", 8);
-    else if (w >= 3) right_align(out, w, "Inf", 3);
+    if (w >= 8) put_right_aligned(out, w, "Infinity", 8);
+    else if (w >= 3) put_right_aligned(out, w, "Inf", 3);
     else stars(out, w);
   } else {
-    if (w >= 9) right_align(out, w, "-Infinity", 9);
-    else if (w >= 4) right_align(out, w, "-Inf", 4);
+    if (w >= 9) put_right_aligned(out, w, "-Infinity", 9);
+    else if (w >= 4) put_right_aligned(out, w, "-Inf", 4);
     else stars(out, w);
   }
   return true;
 }
 
 }  // namespace
+
+void put_right_aligned(char* out, int w, const char* s, int n) {
+  std::memset(out, ' ', static_cast<std::size_t>(w - n));
+  std::memcpy(out + (w - n), s, static_cast<std::size_t>(n));
+}
 
 void put_fixed(char* out, float value, int w, int d) {
   if (w <= 0) return;
@@ -97,7 +96,7 @@ void put_fixed(char* out, float value, int w, int d) {
   }
   if (zero_integer && needed < w) --text;  // a spare column: restore the "0"
   if (negative) *--text = '-';
-  right_align(out, w, text, static_cast<int>(end - text));
+  put_right_aligned(out, w, text, static_cast<int>(end - text));
 }
 
 void put_exponent(char* out, float value, int w, int d) {
@@ -147,7 +146,7 @@ void put_exponent(char* out, float value, int w, int d) {
   const int ax = x < 0 ? -x : x;
   *p++ = static_cast<char>('0' + ax / 10);
   *p++ = static_cast<char>('0' + ax % 10);
-  right_align(out, w, text, static_cast<int>(p - text));
+  put_right_aligned(out, w, text, static_cast<int>(p - text));
 }
 
 void put_integer(char* out, int value, int w) {
@@ -157,7 +156,7 @@ void put_integer(char* out, int value, int w) {
   const auto res = std::to_chars(buf, buf + sizeof buf, value);
   const int n = static_cast<int>(res.ptr - buf);
   if (n > w) stars(out, w);
-  else right_align(out, w, buf, n);
+  else put_right_aligned(out, w, buf, n);
 }
 
 void put_text(char* out, std::string_view text, int w) {

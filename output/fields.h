@@ -23,6 +23,9 @@ void put_exponent(char* out, float value, int w, int d);
 // Iw: right-aligned decimal integer.
 void put_integer(char* out, int value, int w);
 
+// `n` characters of `s` right-aligned in w columns (n at most w).
+void put_right_aligned(char* out, int w, const char* s, int n);
+
 // Aw: a shorter text is right-aligned, a longer one cut to its first w characters.
 void put_text(char* out, std::string_view text, int w);
 

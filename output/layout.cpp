@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver/characters.h"
 #include "output/fields.h"
 
 namespace xas {
@@ -23,11 +24,6 @@ constexpr int kMaxCount = 100000;
   std::fprintf(stderr, "layout \"%.*s\": %s\n", static_cast<int>(text.size()), text.data(), what);
   std::abort();
 }
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Reads an unsigned count at pos; returns -1 when no digit stands there.
 int read_count(std::string_view s, std::size_t& pos) {
