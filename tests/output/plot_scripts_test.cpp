@@ -4,24 +4,25 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "driver/naming.h"
+#include "output/text_out.h"
 #include "support/expected_text.h"
-#include "support/in_directory.h"
-#include "support/run_program.h"
+#include "support/result_file.h"
 #include "support/scratch_dir.h"
+#include "support/stage_records.h"
 
 namespace xas {
 namespace {
 
 using test::fixed;
-using test::InDirectory;
 using test::padded;
 using test::ScratchDir;
 using test::split_lines;
-using test::TestRun;
+using test::StageRecords;
 using test::two_reals;
 
 // A data row of a script: x as Fw.d (F8.2 by default), y as F8.5.
@@ -60,76 +61,76 @@ TEST(ExafsPlotLimit, UpperKFromTheLastPoint) {
     int lmax;
   };
   for (const Case& c : {Case{14.7f, 15}, Case{14.0f, 15}, Case{13.99f, 14}}) {
-    TestRun t;
+    const auto t = test::stage_records();
     t->data.n = 4;
     t->exafs.n = 4;
     t->exafs.k(3) = 17.5f;  // the next-to-last point does not count
     t->exafs.k(4) = c.last;
-    t->examax = 0.05f;
-    set_exafs_plot_limits(t.run());
-    EXPECT_EQ(t->lmax, c.lmax) << c.last;
-    EXPECT_EQ(t->exalim, 0.05f);
+    const ExafsPlotLimits limits = exafs_plot_limits(t->data, t->exafs, 0.05f);
+    EXPECT_EQ(limits.lmax, c.lmax) << c.last;
+    EXPECT_EQ(limits.exalim, 0.05f);
   }
 }
 
 // A run with a small spectrum around an edge at 8.98012 keV.
 struct PlotRun {
-  ScratchDir dir;
-  TestRun t;
-  xas::Run& run = t.run();
+  std::unique_ptr<StageRecords> t = test::stage_records();
+  StageRecords& r = *t;
+  ExafsPlotLimits limits;
   const std::string file = "data/run1/cu_foil.dat";
 
   PlotRun() {
-    run.base = Name90("cu_foil");
-    run.ifi = 7;
-    run.file = Name90(file);
-    run.model.spl0.e0 = 8.98012f;
-    run.ajump = 1.23456f;
-    run.slp = 25.1234f * 1.23456f;
-    run.ewl = 8.99512f;
-    run.wl = 1.5f * 1.23456f;
-    run.aa = 0.02f;
-    run.bb = 0.1f;
-    run.deriv.n = 2;
-    run.deriv.emid(1) = 8.9795f;
-    run.deriv.slope(1) = 12.345f;
-    run.deriv.emid(2) = 8.99f;
-    run.deriv.slope(2) = -3.5f;
-    run.data.n = 4;
+    r.file.file = Name90(file);
+    r.edge.e0 = 8.98012f;
+    r.background.ajump = 1.23456f;
+    r.edge.slp = 25.1234f * 1.23456f;
+    r.edge.ewl = 8.99512f;
+    r.edge.wl = 1.5f * 1.23456f;
+    r.background.aa = 0.02f;
+    r.background.bb = 0.1f;
+    r.deriv.n = 2;
+    r.deriv.emid(1) = 8.9795f;
+    r.deriv.slope(1) = 12.345f;
+    r.deriv.emid(2) = 8.99f;
+    r.deriv.slope(2) = -3.5f;
+    r.data.n = 4;
     const float energy[] = {8.95f, 8.9795f, 8.98012f, 9.0f};
     const float absorption[] = {0.31f, 1.23456f, 1.3f, 1.6f};
     const float fit[] = {9.0f, 9.0f, 1.1f, 1.5f};
     for (int i = 1; i <= 4; ++i) {
-      run.data.energy(i) = energy[i - 1];
-      run.data.absorption(i) = absorption[i - 1];
-      run.fit(i) = fit[i - 1];
+      r.data.energy(i) = energy[i - 1];
+      r.data.absorption(i) = absorption[i - 1];
+      r.normalised.fit(i) = fit[i - 1];
     }
-    run.rmax = 10.0f;
+    r.params.rmax = 10.0f;
   }
 
-  std::vector<std::string> write(bool (*writer)(xas::Run&, std::string*), const char* name) {
-    std::string err;
-    {
-      InDirectory in(dir.path());
-      EXPECT_TRUE(writer(run, &err)) << err;
-    }
-    run.unit83.close();
-    run.unit86.close();
-    run.unit87.close();
-    return split_lines(dir.read(name));
+  // The script of this kind, for the records as they stand.
+  void write(const ResultKind& kind, TextOut& out) const {
+    if (&kind == &kAbsorptionPlotFile)
+      write_absorption_plot(r.file.file, r.data, r.deriv, r.edge, r.background, r.normalised.fit,
+                            out);
+    else if (&kind == &kExafsPlotFile)
+      write_exafs_plot(r.file.file, limits, r.exafs, r.ne0, out);
+    else
+      write_fourier_plot(r.file.file, r.params, r.fourie, out);
+  }
+  std::vector<std::string> lines(const ResultKind& kind) const {
+    TextOut out;
+    write(kind, out);
+    return split_lines(out.text());
   }
 };
 
 TEST(AbsorptionPlot, LineByLine) {
   PlotRun p;
-  xas::Run& run = p.run;
-  const std::vector<std::string> lines = p.write(write_absorption_plot, "cu_foil.topa");
+  const std::vector<std::string> lines = p.lines(kAbsorptionPlotFile);
 
   const float e0 = 8.98012f, e1 = 8.95f, a1 = 0.31f, aa = 0.02f, bb = 0.1f, jump = 1.23456f;
   const float mirror = 2.0f * e0 - e1;
   const float reach = (8.99512f - e1) * 0.2f;
   const float ex_low = 8.99512f - reach, ex_high = 8.99512f + reach;
-  const float wl = run.wl;
+  const float wl = p.r.edge.wl;
   const std::vector<std::string> expected = {
       " SET MODE VECTOR",
       " SET FONT DUPLEX",
@@ -170,37 +171,35 @@ TEST(AbsorptionPlot, LineByLine) {
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(lines.at(4).size(), 116u);
   EXPECT_EQ(lines.at(12).size(), 34u);
-  EXPECT_EQ(p.t.screen(), "\n  >>> opening Topdrawer file for Abs+der: " + padded("cu_foil.topa", 90) +
-                              "\n  ... creating new file ...\n");
 }
 
 TEST(AbsorptionPlot, ZeroJumpTitles) {
   PlotRun p;
-  p.run.ajump = 0.0f;
-  p.run.wl = 0.0f;
-  const std::vector<std::string> lines = p.write(write_absorption_plot, "cu_foil.topa");
+  p.r.background.ajump = 0.0f;
+  p.r.edge.wl = 0.0f;
+  const std::vector<std::string> lines = p.lines(kAbsorptionPlotFile);
   EXPECT_EQ(lines.at(6), "TITLE 'SLOPE=    Inf");
   EXPECT_EQ(lines.at(7), "TITLE 'JUMP=   0.000");
   EXPECT_EQ(lines.at(9), "TITLE 'HWL=      NaN");
 }
 
-void load_exafs(xas::Run& run) {
-  run.exafs.n = 5;
-  run.ne0 = 3;
+void load_exafs(PlotRun& p) {
+  StageRecords& r = p.r;
+  r.exafs.n = 5;
+  r.ne0 = 3;
   const float k[] = {0.0f, 0.0f, 2.6f, 3.21f, 16.05f};
   const float chi[] = {0.0f, 0.0f, 0.04f, -0.01235f, 123.0f};
   for (int i = 1; i <= 5; ++i) {
-    run.exafs.k(i) = k[i - 1];
-    run.exafs.chi(i) = chi[i - 1];
+    r.exafs.k(i) = k[i - 1];
+    r.exafs.chi(i) = chi[i - 1];
   }
-  run.lmax = 16;
-  run.exalim = 0.3f;
+  p.limits = ExafsPlotLimits{16, 0.3f};
 }
 
 TEST(ExafsPlot, LineByLine) {
   PlotRun p;
-  load_exafs(p.run);
-  const std::vector<std::string> lines = p.write(write_exafs_plot, "cu_foil.tope");
+  load_exafs(p);
+  const std::vector<std::string> lines = p.lines(kExafsPlotFile);
   const std::vector<std::string> expected = {
       " SET MODE VECTOR",
       " SET FONT DUPLEX",
@@ -220,25 +219,22 @@ TEST(ExafsPlot, LineByLine) {
   EXPECT_EQ(lines.at(8).size(), 111u);
   EXPECT_EQ(lines.at(5).find('\''), 21u);
   EXPECT_EQ(lines.at(6).find('\''), 21u);
-  EXPECT_EQ(p.t.screen(), "\n  >>> opening Topdrawer file for Exafs extr.: " +
-                              padded("cu_foil.tope", 90) + "\n  ... creating new file ...\n");
 }
 
 TEST(ExafsPlot, SmallLimitsInExponentForm) {
   PlotRun p;
-  load_exafs(p.run);
-  p.run.data.n = 5;
-  p.run.examax = 0.05f;
-  set_exafs_plot_limits(p.run);
-  const std::vector<std::string> lines = p.write(write_exafs_plot, "cu_foil.tope");
+  load_exafs(p);
+  p.r.data.n = 5;
+  p.limits = exafs_plot_limits(p.r.data, p.r.exafs, 0.05f);
+  const std::vector<std::string> lines = p.lines(kExafsPlotFile);
   EXPECT_EQ(lines.at(3), " SET LIMITS X 0           17  Y   -5.00000007E-02   5.00000007E-02");
 }
 
 TEST(ExafsPlot, NoPointAboveTheEdge) {
   PlotRun p;
-  load_exafs(p.run);
-  p.run.ne0 = 6;
-  const std::vector<std::string> lines = p.write(write_exafs_plot, "cu_foil.tope");
+  load_exafs(p);
+  p.r.ne0 = 6;
+  const std::vector<std::string> lines = p.lines(kExafsPlotFile);
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[8].substr(0, 21), "TITLE 3. 9.7 SIZE 3 '");
   EXPECT_EQ(lines[9], " JOIN 1");
@@ -246,13 +242,13 @@ TEST(ExafsPlot, NoPointAboveTheEdge) {
 
 TEST(FourierPlot, LineByLine) {
   PlotRun p;
-  xas::Run& run = p.run;
-  run.fourie.n = 500;
+  Fourie& fourie = p.r.fourie;
+  fourie.n = 500;
   for (int m = 1; m <= 500; ++m) {
-    run.fourie.r(m) = static_cast<float>(m - 1) * 0.02f;
-    run.fourie.ft_mod(m) = 0.25f * static_cast<float>(m % 7);
+    fourie.r(m) = static_cast<float>(m - 1) * 0.02f;
+    fourie.ft_mod(m) = 0.25f * static_cast<float>(m % 7);
   }
-  const std::vector<std::string> lines = p.write(write_fourier_plot, "cu_foil.topf");
+  const std::vector<std::string> lines = p.lines(kFourierPlotFile);
   ASSERT_EQ(lines.size(), 510u);
   const std::vector<std::string> head = {
       " SET MODE VECTOR",
@@ -267,15 +263,35 @@ TEST(FourierPlot, LineByLine) {
   };
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 9), head);
   for (int m = 1; m <= 500; ++m)
-    ASSERT_EQ(lines[static_cast<std::size_t>(m + 8)], short_row(run.fourie.r(m), run.fourie.ft_mod(m)))
+    ASSERT_EQ(lines[static_cast<std::size_t>(m + 8)], short_row(fourie.r(m), fourie.ft_mod(m)))
         << m;
   EXPECT_EQ(lines[9].substr(0, 7), "  0.000");
   EXPECT_EQ(lines[508].substr(0, 7), "  9.980");
   EXPECT_EQ(lines[509], " JOIN 1");
   EXPECT_EQ(lines[5].find('\''), 21u);
   EXPECT_EQ(lines[6].find('\''), 21u);
-  EXPECT_EQ(p.t.screen(), "\n  >>> opening Topdrawer file for FT: " + padded("cu_foil.topf", 90) +
-                              "\n  ... creating new file ...\n");
+}
+
+// The three scripts through a result set: each announced with its kind and
+// created with the text its writer gives.
+TEST(PlotScripts, WrittenAsResultFiles) {
+  PlotRun p;
+  load_exafs(p);
+  p.r.fourie.n = 500;
+  ScratchDir dir;
+  TextOut screen;
+  std::string expected_screen;
+  for (const ResultKind* kind : {&kAbsorptionPlotFile, &kExafsPlotFile, &kFourierPlotFile}) {
+    const std::string name = std::string("cu_foil") + kind->extension;
+    std::string err;
+    ASSERT_TRUE(test::write_result_file(
+        dir.path(), *kind, "cu_foil", screen, [&](TextOut& out) { p.write(*kind, out); }, &err))
+        << err;
+    EXPECT_EQ(split_lines(dir.read(name)), p.lines(*kind)) << name;
+    expected_screen += "\n";
+    expected_screen += kind->announcement + padded(name, 90) + "\n  ... creating new file ...\n";
+  }
+  EXPECT_EQ(screen.text(), expected_screen);
 }
 
 }  // namespace

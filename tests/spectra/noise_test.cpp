@@ -1,19 +1,19 @@
 #include "spectra/noise.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "background/simq.h"
-#include "driver/run.h"
 #include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
+#include "support/stage_records.h"
 
 namespace xas {
 namespace {
@@ -23,7 +23,7 @@ using test::ff_real;
 using test::right;
 using test::ScratchDir;
 using test::split_lines;
-using test::TestRun;
+using test::StageRecords;
 using test::two_reals;
 
 // E12.7 for a positive value: ".ddddddd" then the exponent for 0.d form.
@@ -142,7 +142,7 @@ Fit reference_fit(const Data& data, int mp0, int mp1, float eb, float s) {
 }
 
 TEST(NoiseFit, ExactQuarticGivesResidualsAtRoundingLevel) {
-  TestRun t;
+  const auto t = test::stage_records();
   Data& data = t->data;
   data.n = 30;
   for (int j = 1; j <= 30; ++j) {
@@ -152,7 +152,7 @@ TEST(NoiseFit, ExactQuarticGivesResidualsAtRoundingLevel) {
                                          4000.0 * x * x * x * x);
   }
   bool singular = true;
-  const double rms = noise_fit(t.run(), 5, 24, data.energy(4), 0.0f, &singular);
+  const double rms = noise_fit(data, 5, 24, data.energy(4), 0.0f, &singular);
   EXPECT_FALSE(singular);
   EXPECT_LT(rms, 1e-6);
   for (int j = 5; j <= 24; ++j) EXPECT_LT(data.noise(j), 1e-6f) << j;
@@ -163,11 +163,11 @@ TEST(NoiseFit, ExactQuarticGivesResidualsAtRoundingLevel) {
     const double x = static_cast<double>(data.energy(j) - data.energy(4));
     data.abs_lin(j) += static_cast<float>(1.0e6 * x * x * x * x * x);
   }
-  EXPECT_GT(noise_fit(t.run(), 5, 24, data.energy(4), 0.0f, &singular), 1e-5);
+  EXPECT_GT(noise_fit(data, 5, 24, data.energy(4), 0.0f, &singular), 1e-5);
 }
 
 TEST(NoiseFit, ResidualsAndRmsOfAScatteredRange) {
-  TestRun t;
+  const auto t = test::stage_records();
   Data& data = t->data;
   data.n = 40;
   unsigned state = 12345;
@@ -179,7 +179,7 @@ TEST(NoiseFit, ResidualsAndRmsOfAScatteredRange) {
   }
   // The pre-edge form: offset of 1 keV from the first energy.
   bool singular = true;
-  const double rms = noise_fit(t.run(), 1, 40, data.energy(1), 1.0f, &singular);
+  const double rms = noise_fit(data, 1, 40, data.energy(1), 1.0f, &singular);
   const Fit ref = reference_fit(data, 1, 40, data.energy(1), 1.0f);
   EXPECT_FALSE(singular);
   EXPECT_EQ(rms, ref.rms);
@@ -187,7 +187,7 @@ TEST(NoiseFit, ResidualsAndRmsOfAScatteredRange) {
   for (int j = 1; j <= 40; ++j) EXPECT_EQ(data.noise(j), std::fabs(ref.residual[j - 1])) << j;
 
   // The interval form: from the point before, no offset, over 20 points.
-  const double rms2 = noise_fit(t.run(), 11, 30, data.energy(10), 0.0f, &singular);
+  const double rms2 = noise_fit(data, 11, 30, data.energy(10), 0.0f, &singular);
   const Fit ref2 = reference_fit(data, 11, 30, data.energy(10), 0.0f);
   EXPECT_EQ(rms2, ref2.rms);
   for (int j = 11; j <= 30; ++j) EXPECT_EQ(data.noise(j), std::fabs(ref2.residual[j - 11])) << j;
@@ -197,42 +197,41 @@ TEST(NoiseFit, ResidualsAndRmsOfAScatteredRange) {
 // make the pre-edge range (first energy >= 0.9975 E0 is point 61) and the
 // intervals start at point 101 (first energy >= 1.0025 E0).
 struct NoiseRun {
-  ScratchDir dir;
-  TestRun t;
-  xas::Run& run = t.run();
+  std::unique_ptr<StageRecords> t = test::stage_records();
+  StageRecords& r = *t;
+  Data& data = r.data;
+  const int itop;
 
-  explicit NoiseRun(int n, int itop) {
-    run.itop = itop;
-    run.model.spl0.e0 = 8.0f;
-    run.data.n = n;
+  explicit NoiseRun(int n, int top) : itop(top) {
+    data.n = n;
     // With this scatter the average of the double-precision values differs
     // from the average of the printed single-precision ones.
     unsigned state = 3;
     for (int i = 1; i <= n; ++i) {
       const float e = 7.9205f + static_cast<float>(i - 1) * 0.001f;
-      run.data.energy(i) = e;
+      data.energy(i) = e;
       state = state * 1664525u + 1013904223u;
       const float scatter = (static_cast<float>(state >> 16) / 65535.0f - 0.5f) * 2.0e-3f;
-      run.data.abs_lin(i) = 0.3f * std::sin(8.0f * e) + scatter;
+      data.abs_lin(i) = 0.3f * std::sin(8.0f * e) + scatter;
     }
-    run.unit98.attach(::open(dir.file("x.gabs").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), "x.gabs");
-    if (itop == 1)
-      run.unit82.attach(::open(dir.file("x.topn").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), "x.topn");
   }
 
-  std::vector<std::string> file(const std::string& name) {
-    run.unit98.close();
-    run.unit82.close();
-    return split_lines(dir.read(name));
+  // The estimate for an edge at 8 keV; the noise plot is written when itop is 1.
+  void estimate() {
+    estimate_noise(8.0f, data, r.screen, r.absorption_file, itop == 1 ? &r.noise_plot : nullptr,
+                   r.noise);
   }
+  std::vector<std::string> screen() const { return split_lines(r.screen.text()); }
+  std::vector<std::string> gabs() const { return split_lines(r.absorption_file.text()); }
+  std::vector<std::string> topn() const { return split_lines(r.noise_plot.text()); }
 };
 
 TEST(EstimateNoise, ScreenLinesNoiseColumnAndAverage) {
   NoiseRun s(600, 0);
-  xas::Run& run = s.run;
-  estimate_noise(run);
+  s.estimate();
+  const Data& data = s.data;
 
-  const Fit pre = reference_fit(run.data, 1, 61, run.data.energy(1), 1.0f);
+  const Fit pre = reference_fit(data, 1, 61, data.energy(1), 1.0f);
   std::vector<std::string> expected = {
       " " + ff_int(1) + " " + ff_int(61) + "  r m s noise =  " + ff_real(static_cast<float>(pre.rms)),
       "  noise evaluation from point  " + ff_int(101),
@@ -243,7 +242,7 @@ TEST(EstimateNoise, ScreenLinesNoiseColumnAndAverage) {
   for (int m = 1; m <= 25; ++m) {
     const int mp0 = 19 * (m - 1) + 101;
     const int mp1 = m == 25 ? 600 : 19 * m + 101;
-    fits.push_back(reference_fit(run.data, mp0, mp1, run.data.energy(mp0 - 1), 0.0f));
+    fits.push_back(reference_fit(data, mp0, mp1, data.energy(mp0 - 1), 0.0f));
     const float rms = static_cast<float>(fits.back().rms);
     if (m % 3 == 0)
       expected.push_back(" >>> int. n." + i_field(m, 3) + " (" + i_field(mp0, 5) + "-" +
@@ -252,7 +251,7 @@ TEST(EstimateNoise, ScreenLinesNoiseColumnAndAverage) {
   }
   sxave = sxave / 25.0f;
   expected.push_back("  >>> average r m s noise =  " + ff_real(sxave));
-  const std::vector<std::string> screen = split_lines(s.t.screen());
+  const std::vector<std::string> screen = s.screen();
   EXPECT_EQ(screen, expected);
   ASSERT_GT(screen.size(), 3u);
   EXPECT_EQ(screen[3].size(), 66u);
@@ -261,49 +260,50 @@ TEST(EstimateNoise, ScreenLinesNoiseColumnAndAverage) {
   // The noise column: the pre-edge residuals, nothing strictly between the
   // two ranges, and each interval's residuals, a shared boundary point
   // keeping the later interval's value.
-  for (int j = 1; j <= 61; ++j) EXPECT_EQ(run.data.noise(j), std::fabs(pre.residual[j - 1])) << j;
-  for (int j = 62; j <= 100; ++j) EXPECT_EQ(run.data.noise(j), 0.0f) << j;
+  for (int j = 1; j <= 61; ++j) EXPECT_EQ(data.noise(j), std::fabs(pre.residual[j - 1])) << j;
+  for (int j = 62; j <= 100; ++j) EXPECT_EQ(data.noise(j), 0.0f) << j;
   for (int m = 1; m <= 25; ++m) {
     const int mp0 = 19 * (m - 1) + 101;
     const int last = m == 25 ? 600 : 19 * m + 100;  // the shared point belongs to m + 1
     for (int j = mp0; j <= last; ++j)
-      ASSERT_EQ(run.data.noise(j), std::fabs(fits[m - 1].residual[j - mp0])) << m << " " << j;
+      ASSERT_EQ(data.noise(j), std::fabs(fits[m - 1].residual[j - mp0])) << m << " " << j;
   }
   EXPECT_NE(std::fabs(fits[0].residual.back()), std::fabs(fits[1].residual.front()));
 
   // The average also goes into the absorption file, as its only line here.
-  const std::vector<std::string> gabs = s.file("x.gabs");
+  const std::vector<std::string> gabs = s.gabs();
   EXPECT_EQ(gabs, std::vector<std::string>{" # average r m s noise =  " + ff_real(sxave)});
-  EXPECT_FALSE(s.dir.exists("x.topn"));
+  EXPECT_TRUE(s.r.noise.averaged);
+  EXPECT_EQ(s.r.noise.sxave, sxave);
 }
 
 TEST(EstimateNoise, PlotBlocksForEveryRange) {
   NoiseRun s(600, 1);
-  xas::Run& run = s.run;
-  estimate_noise(run);
-  const std::vector<std::string> topn = s.file("x.topn");
+  s.estimate();
+  const Data& data = s.data;
+  const std::vector<std::string> topn = s.topn();
 
   std::vector<std::string> expected;
   auto block = [&](int mp0, int mp1, const Fit& fit) {
     for (int j = mp0; j <= mp1; ++j)
-      expected.push_back(two_reals(run.data.energy(j), std::fabs(fit.residual[j - mp0])));
+      expected.push_back(two_reals(data.energy(j), std::fabs(fit.residual[j - mp0])));
     const float rms = static_cast<float>(fit.rms);
     expected.push_back(" plot");
-    expected.push_back(two_reals(run.data.energy(mp0), rms));
-    expected.push_back(two_reals(run.data.energy(mp1), rms));
+    expected.push_back(two_reals(data.energy(mp0), rms));
+    expected.push_back(two_reals(data.energy(mp1), rms));
     expected.push_back(" join");
   };
-  block(1, 61, reference_fit(run.data, 1, 61, run.data.energy(1), 1.0f));
+  block(1, 61, reference_fit(data, 1, 61, data.energy(1), 1.0f));
   for (int m = 1; m <= 25; ++m) {
     const int mp0 = 19 * (m - 1) + 101;
     const int mp1 = m == 25 ? 600 : 19 * m + 101;
-    block(mp0, mp1, reference_fit(run.data, mp0, mp1, run.data.energy(mp0 - 1), 0.0f));
+    block(mp0, mp1, reference_fit(data, mp0, mp1, data.energy(mp0 - 1), 0.0f));
   }
   ASSERT_EQ(topn.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(topn[i], expected[i]) << "line " << i + 1;
   // Point 120 closes interval 1 and opens interval 2: it is listed in both
   // blocks (lines 66 + 19 and 66 + 24), with two different residuals.
-  const std::string e120 = " " + ff_real(run.data.energy(120)) + " ";
+  const std::string e120 = " " + ff_real(data.energy(120)) + " ";
   EXPECT_EQ(topn[65 + 19].rfind(e120, 0), 0u);
   EXPECT_EQ(topn[65 + 24].rfind(e120, 0), 0u);
   EXPECT_NE(topn[65 + 19], topn[65 + 24]);
@@ -311,22 +311,25 @@ TEST(EstimateNoise, PlotBlocksForEveryRange) {
 
 TEST(EstimateNoise, TooFewPointsAboveTheEdgeGiveNoInterval) {
   NoiseRun s(110, 1);  // n - jp0 = 9
-  xas::Run& run = s.run;
-  estimate_noise(run);
-  const std::vector<std::string> screen = split_lines(s.t.screen());
+  s.r.noise = NoiseEstimate{true, 1.0f};  // must be cleared
+  s.estimate();
+  const Data& data = s.data;
+  const std::vector<std::string> screen = s.screen();
   ASSERT_EQ(screen.size(), 2u);
   EXPECT_EQ(screen[1], "  noise evaluation from point  " + ff_int(101));
-  for (int j = 62; j <= 110; ++j) EXPECT_EQ(run.data.noise(j), 0.0f) << j;
-  EXPECT_TRUE(s.file("x.gabs").empty());
-  EXPECT_EQ(s.file("x.topn").size(), 61u + 4u);  // the pre-edge block only
+  for (int j = 62; j <= 110; ++j) EXPECT_EQ(data.noise(j), 0.0f) << j;
+  EXPECT_TRUE(s.gabs().empty());
+  EXPECT_EQ(s.topn().size(), 61u + 4u);  // the pre-edge block only
+  EXPECT_FALSE(s.r.noise.averaged);
+  EXPECT_EQ(s.r.noise.sxave, 0.0f);
 }
 
 TEST(EstimateNoise, TenPointsAboveTheEdgeGiveOneInterval) {
   NoiseRun s(111, 0);  // n - jp0 = 10
-  xas::Run& run = s.run;
-  estimate_noise(run);
-  const Fit fit = reference_fit(run.data, 101, 111, run.data.energy(100), 0.0f);
-  const std::vector<std::string> screen = split_lines(s.t.screen());
+  s.estimate();
+  const Data& data = s.data;
+  const Fit fit = reference_fit(data, 101, 111, data.energy(100), 0.0f);
+  const std::vector<std::string> screen = s.screen();
   ASSERT_EQ(screen.size(), 5u);
   EXPECT_EQ(screen[2], "  in  " + ff_int(1) + "   intervals");
   EXPECT_EQ(screen[3], " >>> int. n.  1 (  101-  111 ) r m s noise =          " +
@@ -339,12 +342,12 @@ TEST(EstimateNoise, SpectrumEndingBelowTheEdgeBand) {
   // Every point lies below 0.9975 E0: no interval, no average, and nothing
   // is read beyond the spectrum.
   NoiseRun s(40, 0);
-  estimate_noise(s.run);
-  for (const std::string& line : split_lines(s.t.screen())) {
+  s.estimate();
+  for (const std::string& line : s.screen()) {
     EXPECT_EQ(line.find("int. n."), std::string::npos) << line;
     EXPECT_EQ(line.find("average"), std::string::npos) << line;
   }
-  EXPECT_TRUE(s.file("x.gabs").empty());
+  EXPECT_TRUE(s.gabs().empty());
 }
 
 TEST(NoisePlotFile, HeaderOfARealRun) {

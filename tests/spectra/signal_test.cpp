@@ -3,21 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "background/model.h"
-#include "driver/run.h"
-#include "support/run_program.h"
 #include "support/scratch_dir.h"
+#include "support/stage_records.h"
 
 namespace xas {
 namespace {
 
 using test::split_lines;
-using test::TestRun;
-
-constexpr float kPi = 3.1415927f;
+using test::StageRecords;
 
 // Hides a value from the optimiser, so that exp and atan run at run time in
 // the library's single precision instead of being folded by the compiler.
@@ -90,38 +88,40 @@ TEST(Normalisation, LinearFormAtAndBelowTheEdge) {
 // A run with a background model whose post-edge part is the single edge
 // term c (1 - (8/3) x / E0), a pre-edge line and a jump.
 struct SignalRun {
-  TestRun t;
-  std::vector<float> energy, absorption, k;
+  std::unique_ptr<StageRecords> t = test::stage_records();
+  StageRecords& r = *t;
+  std::vector<float> energy;
 
   SignalRun(const std::vector<float>& e, const std::vector<float>& a, const std::vector<float>& kk)
-      : energy(e), absorption(a), k(kk) {
-    xas::Run& run = t.run();
-    run.pi = kPi;
-    run.logic.fit = 'S';
-    run.model.spl0.e0 = 8.979f;
-    run.model.spl0.nsp = 1;
-    run.model.spl0.npar = 1;
-    run.model.spl1.ideg(1) = 1;
-    run.model.spl2.coef(1) = 0.25;
-    run.aa = 0.05f;
-    run.bb = -0.3f;
-    run.ajump = 1.2f;
-    run.data.n = static_cast<int>(e.size());
-    for (int i = 1; i <= run.data.n; ++i) {
-      run.data.energy(i) = e[i - 1];
-      run.data.absorption(i) = a[i - 1];
-      run.exafs.k(i) = kk[i - 1];
+      : energy(e) {
+    r.logic.fit = 'S';
+    r.model.spl0.e0 = 8.979f;
+    r.model.spl0.nsp = 1;
+    r.model.spl0.npar = 1;
+    r.model.spl1.ideg(1) = 1;
+    r.model.spl2.coef(1) = 0.25;
+    r.background.aa = 0.05f;
+    r.background.bb = -0.3f;
+    r.background.ajump = 1.2f;
+    r.data.n = static_cast<int>(e.size());
+    for (int i = 1; i <= r.data.n; ++i) {
+      r.data.energy(i) = e[i - 1];
+      r.data.absorption(i) = a[i - 1];
+      r.exafs.k(i) = kk[i - 1];
     }
-    run.imin = 1;
-    run.imax = run.data.n;
+    r.background.imin = 1;
+    r.background.imax = r.data.n;
   }
 
-  float background(int i) {
-    xas::Run& run = t.run();
-    const float d = energy[i - 1] - run.model.spl0.e0;
+  float background(int i) const {
+    const float d = energy[i - 1] - r.model.spl0.e0;
     float s = 0.0f;
-    spline(run.model, d, s);
-    return run.bb + (run.aa * energy[i - 1] + s);
+    spline(r.model, d, s);
+    return r.background.bb + (r.background.aa * energy[i - 1] + s);
+  }
+
+  void extract() {
+    extract_signal(r.data, r.model, r.background, r.logic, r.exafs, r.normalised, r.screen);
   }
 };
 
@@ -132,32 +132,31 @@ TEST(ExtractSignal, PointsBelowAtAndAboveTheEdge) {
   std::vector<float> k;
   for (float ei : e) k.push_back(wave_number(ei - e0));
   SignalRun s(e, a, k);
-  xas::Run& run = s.t.run();
-  extract_signal(run);
+  s.extract();
+  const StageRecords& r = s.r;
 
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(run.fit(i), s.background(i)) << "point " << i;
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(r.normalised.fit(i), s.background(i)) << "point " << i;
 
   // Below the edge: no signal; the linear factor exceeds 1, so anor > JUMP.
   const float f1 = 1.0f - (2.6666667f * (e[0] - e0)) / e0;
-  EXPECT_EQ(run.exafs.chi(1), 0.0f);
-  EXPECT_EQ(run.anor(1), 1.2f * f1);
-  EXPECT_GT(run.anor(1), 1.2f);
+  EXPECT_EQ(r.exafs.chi(1), 0.0f);
+  EXPECT_EQ(r.normalised.anor(1), 1.2f * f1);
+  EXPECT_GT(r.normalised.anor(1), 1.2f);
 
   // Exactly at the edge: f = 1.
-  EXPECT_EQ(run.exafs.chi(2), (a[1] - s.background(2)) / 1.2f);
-  EXPECT_EQ(run.anor(2), 1.2f);
+  EXPECT_EQ(r.exafs.chi(2), (a[1] - s.background(2)) / 1.2f);
+  EXPECT_EQ(r.normalised.anor(2), 1.2f);
 
   // Above: the exact factor.
   for (int i = 3; i <= 4; ++i) {
     const float f = exact_factor(e[i - 1] - e0, e0);
-    EXPECT_EQ(run.exafs.chi(i), ((a[i - 1] - s.background(i)) / 1.2f) / f) << "point " << i;
-    EXPECT_EQ(run.anor(i), 1.2f * f) << "point " << i;
+    EXPECT_EQ(r.exafs.chi(i), ((a[i - 1] - s.background(i)) / 1.2f) / f) << "point " << i;
+    EXPECT_EQ(r.normalised.anor(i), 1.2f * f) << "point " << i;
   }
-  EXPECT_EQ(run.anorm, exact_factor(e[3] - e0, e0));
 
-  EXPECT_EQ(run.exafs.n, 4);
-  EXPECT_EQ(run.logic.fourier, 'S');
-  EXPECT_EQ(s.t.screen(), "  ... Hydrogen-like exact normalization\n");
+  EXPECT_EQ(r.exafs.n, 4);
+  EXPECT_EQ(r.logic.fourier, 'S');
+  EXPECT_EQ(r.screen.text(), "  ... Hydrogen-like exact normalization\n");
 }
 
 TEST(ExtractSignal, LargestSignalOnlyAboveK3InsideTheFitRange) {
@@ -167,70 +166,66 @@ TEST(ExtractSignal, LargestSignalOnlyAboveK3InsideTheFitRange) {
   const std::vector<float> e = {9.0f, 9.01f, 9.02f, 9.1f, 9.2f, 9.3f, 9.4f};
   const std::vector<float> k = {2.0f, 3.0f, 3.5f, 4.0f, 5.0f, 6.0f, 7.0f};
   std::vector<float> a = {9.0f, 9.0f, 9.0f, 0.0f, 0.0f, 0.0f, 9.0f};
-  SignalRun probe(e, a, k);
+  const SignalRun probe(e, a, k);
   // Absorptions that give chi of +0.1, -0.3, +0.2 at points 4 to 6.
   const float want[] = {0.1f, -0.3f, 0.2f};
   for (int i = 4; i <= 6; ++i)
     a[i - 1] = probe.background(i) + want[i - 4] * 1.2f * exact_factor(e[i - 1] - e0, e0);
 
   SignalRun s(e, a, k);
-  xas::Run& run = s.t.run();
-  run.imin = 4;
-  run.imax = 6;
-  extract_signal(run);
-  for (int i : {1, 2, 3, 7}) EXPECT_GT(std::fabs(run.exafs.chi(i)), 1.0f) << "point " << i;
-  EXPECT_EQ(run.examax, std::fabs(run.exafs.chi(5)));
-  EXPECT_NEAR(run.examax, 0.3f, 1e-5f);
+  s.r.background.imin = 4;
+  s.r.background.imax = 6;
+  s.extract();
+  for (int i : {1, 2, 3, 7}) EXPECT_GT(std::fabs(s.r.exafs.chi(i)), 1.0f) << "point " << i;
+  EXPECT_EQ(s.r.normalised.examax, std::fabs(s.r.exafs.chi(5)));
+  EXPECT_NEAR(s.r.normalised.examax, 0.3f, 1e-5f);
 
   // Nothing with k > 3 inside the range: examax stays 0, also when it held
   // a value before.
   SignalRun none(e, a, {2.0f, 2.5f, 2.9f, 3.0f, 3.0f, 1.0f, 7.0f});
-  none.t->imin = 1;
-  none.t->imax = 6;
-  none.t->examax = 5.0f;
-  extract_signal(none.t.run());
-  EXPECT_EQ(none.t->examax, 0.0f);
+  none.r.background.imin = 1;
+  none.r.background.imax = 6;
+  none.r.normalised.examax = 5.0f;
+  none.extract();
+  EXPECT_EQ(none.r.normalised.examax, 0.0f);
+}
+
+// The transform parameters chosen for an axis of wave numbers.
+std::unique_ptr<StageRecords> choose_for(const std::vector<float>& k) {
+  std::unique_ptr<StageRecords> r = test::stage_records();
+  r->logic.fourier = 'S';
+  r->data.n = static_cast<int>(k.size());
+  r->exafs.n = r->data.n;
+  for (int i = 1; i <= r->data.n; ++i) r->exafs.k(i) = k[i - 1];
+  choose_transform(r->data, r->exafs, r->logic, r->params, r->screen);
+  return r;
 }
 
 TEST(ChooseTransform, ParametersAndReport) {
-  TestRun t;
-  xas::Run& run = t.run();
-  run.logic.fourier = 'S';
-  run.data.n = 6;
-  run.exafs.n = 6;
-  for (int i = 1; i <= 6; ++i) run.exafs.k(i) = 2.0f * static_cast<float>(i);
-  run.exafs.k(5) = 15.2f;
-  run.exafs.k(6) = 15.3f;
-  choose_transform(run);
-  EXPECT_EQ(run.akmin, 2.5f);
-  EXPECT_EQ(run.akmax, 15.2f);  // the next-to-last point, not the last
-  EXPECT_EQ(run.dk, 0.5f);
-  EXPECT_EQ(run.wh, 2.0f);
-  EXPECT_EQ(run.rmin, 0.0f);
-  EXPECT_EQ(run.rmax, 10.0f);
-  EXPECT_EQ(run.dr, 0.02f);
-  EXPECT_EQ(run.fourie.n, 500);
+  const auto r = choose_for({2.0f, 4.0f, 6.0f, 8.0f, 15.2f, 15.3f});
+  const TransformParams& p = r->params;
+  EXPECT_EQ(p.akmin, 2.5f);
+  EXPECT_EQ(p.akmax, 15.2f);  // the next-to-last point, not the last
+  EXPECT_EQ(p.dk, 0.5f);
+  EXPECT_EQ(p.wh, 2.0f);
+  EXPECT_EQ(p.rmin, 0.0f);
+  EXPECT_EQ(p.rmax, 10.0f);
+  EXPECT_EQ(p.dr, 0.02f);
+  EXPECT_EQ(p.n, 500);
   const std::vector<std::string> expected = {
       "  ... Calculating Fourier Transform",
       "  ... k-range:    2.50000000     -   15.1999998    ",
       "  ... window term. and weight:   0.500000000       2.00000000    ",
       "  ... Range R:    0.00000000     -   10.0000000    ",
   };
-  EXPECT_EQ(split_lines(t.screen()), expected);
+  EXPECT_EQ(split_lines(r->screen.text()), expected);
 }
 
 TEST(ChooseTransform, LastPointNeverSetsTheUpperEnd) {
-  TestRun t;
-  xas::Run& run = t.run();
-  run.logic.fourier = 'S';
-  run.data.n = 3;
-  run.exafs.n = 3;
-  run.exafs.k(1) = 13.0f;
-  run.exafs.k(2) = 14.0f;
-  run.exafs.k(3) = 14.05f;
-  choose_transform(run);
-  EXPECT_EQ(run.akmax, 14.0f);
-  EXPECT_EQ(split_lines(t.screen()).at(1), "  ... k-range:    2.50000000     -   14.0000000    ");
+  const auto r = choose_for({13.0f, 14.0f, 14.05f});
+  EXPECT_EQ(r->params.akmax, 14.0f);
+  EXPECT_EQ(split_lines(r->screen.text()).at(1),
+            "  ... k-range:    2.50000000     -   14.0000000    ");
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// One result file written as the driver writes it: announced on the screen,
+// its text written into a result set's temporary by `write`, the set
+// committed into `directory`.
+#pragma once
+
+#include <string>
+
+#include "driver/naming.h"
+#include "driver/result_set.h"
+#include "output/text_out.h"
+
+namespace xas::test {
+
+// False, with err set, when the file could not be opened or committed.
+template <typename Write>
+bool write_result_file(const std::string& directory, const ResultKind& kind,
+                       const std::string& base, TextOut& screen, Write write, std::string* err) {
+  ResultSet results(directory);
+  TextOut* out = start_result_file(results, kind, base, screen, err);
+  if (out == nullptr) return false;
+  write(*out);
+  return results.commit(err);
+}
+
+}  // namespace xas::test
