@@ -23,6 +23,8 @@ bool TextOut::flush() {
     if (written < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
+    } else if (written == 0) {
+      error_ = EIO;  // no progress: the device takes nothing more
     } else {
       p += written;
       left -= static_cast<std::size_t>(written);
