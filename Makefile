@@ -60,6 +60,7 @@ bench:
 	@scripts/build build-bench "stages_bench xasreduce" -DXAS_TESTS=OFF -DXAS_BENCH=ON
 	@build-bench/bench/stages_bench
 	@bench/wall.sh build-bench/xasreduce
+	@bench/series.sh build-bench/xasreduce
 
 fuzz:
 	@scripts/install-deps fuzz

@@ -329,15 +329,16 @@ int run_command_line(int argc, char** argv) {
     }
   };
   std::vector<std::thread> threads;
-  for (int t = 1; t < workers; ++t) {
+  for (int t = 0; t < workers && workers > 1; ++t) {
     try {
       threads.emplace_back(work);
     } catch (const std::system_error&) {
       break;  // a process limit: fewer workers
     }
   }
-  // The calling thread reduces too when it is the only one; otherwise it
-  // keeps the summary, the messages and the progress line in order.
+  // With one worker, or when no thread can be started, the calling thread
+  // reduces; otherwise it keeps the summary, the messages and the progress
+  // line in order while the workers reduce.
   if (threads.empty()) work();
 
   Progress progress(!options.quiet && ::isatty(2), static_cast<int>(jobs.size()));
