@@ -13,6 +13,7 @@
 
 #include "driver/freeform_write.h"
 #include "driver/message_text.h"
+#include "driver/temporaries.h"
 
 extern char** environ;
 
@@ -40,11 +41,31 @@ std::string path_in(const std::string& directory, const std::string& name) {
   return directory.empty() || directory == "." ? name : directory + "/" + name;
 }
 
-// A hidden name for a picture being drawn, renamed into place when done.
-std::string scratch_in(const std::string& directory, const std::string& term) {
-  return path_in(directory, ".xasreduce-picture-" + std::to_string(getpid()) + "-" +
-                                std::to_string(g_pictures.fetch_add(1)) + "." + term);
-}
+// A hidden file for a picture being drawn, renamed into place when done,
+// and removed, as every temporary, when the program is interrupted.
+class Scratch {
+ public:
+  Scratch(const std::string& directory, const std::string& term)
+      : name_(".xasreduce-picture-" + std::to_string(getpid()) + "-" +
+              std::to_string(g_pictures.fetch_add(1)) + "." + term),
+        path_(path_in(directory, name_)) {
+    dirfd_ = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd_ >= 0) slot_ = temporaries::add(dirfd_, name_.c_str());
+  }
+  ~Scratch() {
+    std::remove(path_.c_str());
+    temporaries::forget(slot_);
+    if (dirfd_ >= 0) ::close(dirfd_);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string name_, path_;
+  int dirfd_ = -1;
+  int slot_ = -1;
+};
 
 // Runs gnuplot on a script with the assignments; its messages are kept to
 // explain a failure.
@@ -92,10 +113,9 @@ bool run_gnuplot(const std::string& assignments, const std::string& script, std:
   return true;
 }
 
-bool finish(const std::string& scratch, const std::string& target, std::string* err) {
-  if (std::rename(scratch.c_str(), target.c_str()) == 0) return true;
+bool finish(const Scratch& scratch, const std::string& target, std::string* err) {
+  if (std::rename(scratch.path().c_str(), target.c_str()) == 0) return true;
   *err = "cannot put " + quote(target) + " in place: " + std::strerror(errno);
-  std::remove(scratch.c_str());
   return false;
 }
 
@@ -144,20 +164,16 @@ bool draw_spectrum(const std::string& directory, const Outcome& o, const std::st
     return false;
   }
   const std::string target = path_in(directory, o.base + "." + term);
-  const std::string scratch = scratch_in(directory, term);
+  const Scratch scratch(directory, term);
   const std::string assignments =
-      assign("base", path_in(directory, o.base)) + assign("output", scratch) +
+      assign("base", path_in(directory, o.base)) + assign("output", scratch.path()) +
       assign("term", term) + assign("name", o.data_name) + assign("e0", report_digits(o.e0)) +
       assign("ewl", report_digits(o.ewl)) + assign("jump", report_digits(o.jump)) +
       assign("noise", o.averaged ? report_digits(o.noise) : std::string()) +
       assign("kmin", report_digits(o.kmin)) + assign("kmax", report_digits(o.kmax)) +
       assign("dk", report_digits(o.dk)) + assign("wh", report_digits(o.wh)) +
       assign("pre_end", report_digits(o.pre_end)) + assign("fit_start", report_digits(o.fit_start));
-  if (!run_gnuplot(assignments, scripts + "/panels.gp", err)) {
-    std::remove(scratch.c_str());
-    return false;
-  }
-  return finish(scratch, target, err);
+  return run_gnuplot(assignments, scripts + "/panels.gp", err) && finish(scratch, target, err);
 }
 
 bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
@@ -167,7 +183,8 @@ bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& e
     *err = "the picture scripts (share/xasreduce/series.gp) are not installed beside the program";
     return false;
   }
-  const std::string table = scratch_in(directory, "tsv");
+  const Scratch table_file(directory, "tsv");
+  const std::string& table = table_file.path();
   std::FILE* f = std::fopen(table.c_str(), "w");
   if (f == nullptr) {
     *err = "cannot write the table of the series: " + std::string(std::strerror(errno));
@@ -182,17 +199,15 @@ bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& e
                  path_in(directory, o.base + ".gfou").c_str());
   }
   const bool written = std::fclose(f) == 0;
-  const std::string scratch = scratch_in(directory, term);
-  bool ok = written && run_gnuplot(assign("table", table) + assign("output", scratch) +
-                                       assign("term", term) + assign("title", title),
-                                   scripts + "/series.gp", err);
-  if (!written) *err = "cannot write the table of the series";
-  std::remove(table.c_str());
-  if (!ok) {
-    std::remove(scratch.c_str());
+  if (!written) {
+    *err = "cannot write the table of the series";
     return false;
   }
-  return finish(scratch, path_in(directory, "xasreduce-series." + term), err);
+  const Scratch scratch(directory, term);
+  return run_gnuplot(assign("table", table) + assign("output", scratch.path()) +
+                         assign("term", term) + assign("title", title),
+                     scripts + "/series.gp", err) &&
+         finish(scratch, path_in(directory, "xasreduce-series." + term), err);
 }
 
 }  // namespace xas
