@@ -10,15 +10,12 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "driver/warnings.h"
-#include "output/text_out.h"
 #include "support/expected_text.h"
 #include "support/in_directory.h"
-#include "support/memory_answers.h"
+#include "support/reader_run.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -34,22 +31,9 @@ using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
 
-// Runs the data reader with `answers` on standard input; the data file must
+// The data reader run with `answers` on standard input; the data file must
 // be named by an absolute path (or the test must stand in the right directory).
-struct Loaded {
-  explicit Loaded(const std::string& answers) : in(answers) {
-    ok = avafile(in.answers(), ReadingRules(), screen, warnings, file, *spectrum, &err);
-  }
-  test::MemoryAnswers in;
-  TextOut screen;
-  Warnings warnings;
-  DataFile file;
-  std::unique_ptr<Data> spectrum = std::make_unique<Data>();
-  bool ok = false;
-  std::string err;
-  std::vector<std::string> lines() const { return split_lines(screen.text()); }
-  const Data& data() const { return *spectrum; }
-};
+using Loaded = test::ReaderRun;
 
 // The lines the reader printed after the file name confirmation.
 std::vector<std::string> after_file_name(const std::vector<std::string>& lines) {
