@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "driver/driver.h"
 #include "driver/result_set.h"
 #include "output/text_out.h"
 #include "support/expected_text.h"
+#include "support/memory_answers.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -515,6 +517,40 @@ TEST(ResultFiles, DataFileWithAResultExtensionThatIsNotWritten) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(other.read("sub/cu.gabs"), data);
   EXPECT_TRUE(other.exists("cu.gabs"));
+}
+
+// The screen kept as BASE.log is a result file like the others: it may not
+// replace the data file, and a name taken by a directory is refused before
+// any file of the set is replaced.
+TEST(ResultFiles, LogNameIsCheckedLikeTheOtherResultNames) {
+  struct Case {
+    const char* what;
+    const char* data_name;
+    bool log_directory;
+  };
+  const Case cases[] = {{"data file named as the log", "cu.log", false},
+                        {"directory named as the log", "cu.dat", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    const std::string data = test::read_file(example("cu_foil.dat"));
+    dir.write(c.data_name, data);
+    if (c.log_directory) {
+      ASSERT_EQ(mkdir(dir.file("cu.log").c_str(), 0755), 0);
+    }
+    test::MemoryAnswers answers(test::answers(dir.file(c.data_name), "0"));
+    TextOut screen;
+    RunOptions options;
+    options.directory = dir.path();
+    options.log = true;
+    Reducer reducer;
+    Outcome outcome;
+    EXPECT_EQ(reducer.run(answers.answers(), screen, options, outcome), 2);
+    EXPECT_NE(outcome.message, "");
+    EXPECT_TRUE(dir.read(c.data_name) == data) << "the data file was replaced";
+    for (const char* ext : {".gabs", ".gexa", ".gfou"})
+      EXPECT_FALSE(dir.exists(std::string("cu") + ext)) << ext;
+  }
 }
 
 }  // namespace
