@@ -14,11 +14,18 @@
 #include "background/absorption_file.h"
 #include "background/edge.h"
 #include "background/fit.h"
+#include "background/model.h"
+#include "driver/answers.h"
 #include "driver/avafile.h"
+#include "driver/dialogue.h"
 #include "driver/driver.h"
-#include "driver/run.h"
+#include "driver/naming.h"
+#include "driver/records.h"
+#include "driver/result_set.h"
+#include "driver/warnings.h"
 #include "output/data_files.h"
 #include "output/plot_scripts.h"
+#include "output/text_out.h"
 #include "spectra/kaxis.h"
 #include "spectra/noise.h"
 #include "spectra/signal.h"
@@ -59,92 +66,168 @@ const std::string& data_file(int which) {
   return which == 0 ? generated : example;
 }
 
-// Everything a run writes goes to /dev/null.
-struct NullRun {
-  std::string answers;
-  std::FILE* in;
-  std::FILE* out = std::fopen("/dev/null", "w");
-  xas::RunPtr run;
+// Descriptor of /dev/null: where the screen and the result files of the
+// stage benchmarks go.
+int null_fd() {
+  static const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  return fd;
+}
 
-  explicit NullRun(const std::string& data, int itop = 1)
-      : answers(data + "\n2\n" + std::to_string(itop) + "\n"),
-        in(fmemopen(answers.data(), answers.size(), "r")),
-        run(xas::make_run(in, out, out)) {}
-  ~NullRun() {
-    run.reset();
-    std::fclose(in);
-    std::fclose(out);
-  }
-  // A run brought up to the end of the transform, with every result unit open on /dev/null.
-  void prepare() {
-    std::string err;
-    xas::Run& r = *run;
-    r.pi = 3.1415927f;
-    if (!xas::avafile(r, &err) || !xas::ask_plot(r, &err)) std::abort();
-    xas::energies_to_kev(r);
-    if (!xas::locate_edge(r, &err)) std::abort();
-    xas::wave_numbers(r);
-    if (!xas::fit_background(r, &err)) std::abort();
-    for (xas::ResultFile* u : {&r.unit98, &r.unit82, &r.unit97, &r.unit95, &r.unit83, &r.unit86,
-                               &r.unit87})
-      u->attach(::open("/dev/null", O_WRONLY), "/dev/null");
-    xas::extract_signal(r);
-    xas::choose_transform(r);
-    xas::fourier_transform(r);
-  }
+// The answers of a run on a two-column file, read from memory as from a pipe.
+struct MemoryAnswers {
+  std::string text;
+  std::FILE* in;
+  xas::Answers answers;
+
+  MemoryAnswers(const std::string& data, int itop)
+      : text(data + "\n2\n" + std::to_string(itop) + "\n"),
+        in(fmemopen(text.data(), text.size(), "r")),
+        answers(in) {}
+  ~MemoryAnswers() { std::fclose(in); }
 };
 
+// The records of a run, its screen and its result files on /dev/null.
+struct Records {
+  xas::DataFile file;
+  xas::Data data;
+  xas::Logic logic;
+  int itop = 0;
+  xas::Deriv deriv;
+  xas::Edge edge;
+  xas::Model model;
+  xas::Background background;
+  xas::Exafs exafs;
+  int ne0 = 0;
+  xas::Normalised normalised;
+  xas::TransformParams params;
+  xas::Fourie fourie;
+  xas::NoiseEstimate noise;
+  xas::TextOut screen{null_fd()};
+  xas::TextOut gabs{null_fd()};
+  xas::TextOut topn{null_fd()};
+};
+
+// The records of a run brought up to the end of the transform, on the heap:
+// they are megabytes.
+std::unique_ptr<Records> prepared(const std::string& data) {
+  auto r = std::make_unique<Records>();
+  MemoryAnswers in(data, 1);
+  xas::Warnings warnings;
+  std::string err;
+  if (!xas::avafile(in.answers, xas::ReadingRules(), r->screen, warnings, r->file, r->data, &err) ||
+      !xas::check_points(r->file, r->data, &err) ||
+      !xas::ask_plot(in.answers, r->screen, r->itop, &err))
+    std::abort();
+  xas::energies_to_kev(r->data, r->screen);
+  if (!xas::locate_edge(r->data, r->deriv, r->edge, r->screen, warnings, &err)) std::abort();
+  xas::wave_numbers(r->data, r->edge.e0, r->exafs, r->ne0);
+  if (!xas::fit_background(r->edge, r->exafs.k, r->data, r->deriv, r->logic, r->model,
+                           r->background, r->screen, warnings, &err) ||
+      !xas::check_jump(r->data, r->background, &err))
+    std::abort();
+  xas::extract_signal(r->data, r->model, r->background, r->logic, r->exafs, r->normalised,
+                      r->screen);
+  xas::choose_transform(r->data, r->exafs, r->logic, r->params, r->screen);
+  xas::fourier_transform(r->exafs, r->params, r->logic, r->fourie);
+  return r;
+}
+
 void BM_ReadTable(benchmark::State& state) {
+  const std::string& data = data_file(static_cast<int>(state.range(0)));
+  auto r = std::make_unique<Records>();
   for (auto _ : state) {
-    NullRun nr(data_file(static_cast<int>(state.range(0))));
+    MemoryAnswers in(data, 1);
+    xas::Warnings warnings;
     std::string err;
-    nr.run->pi = 3.1415927f;
-    benchmark::DoNotOptimize(xas::avafile(*nr.run, &err));
+    benchmark::DoNotOptimize(
+        xas::avafile(in.answers, xas::ReadingRules(), r->screen, warnings, r->file, r->data, &err));
   }
 }
 
-template <void (*Stage)(xas::Run&)>
+template <void (*Stage)(Records&)>
 void BM_Stage(benchmark::State& state) {
-  NullRun nr(data_file(static_cast<int>(state.range(0))));
-  nr.prepare();
-  for (auto _ : state) Stage(*nr.run);
+  std::unique_ptr<Records> r = prepared(data_file(static_cast<int>(state.range(0))));
+  for (auto _ : state) Stage(*r);
 }
 
-void edge(xas::Run& r) {
+// Each repetition gets warnings of its own, so that none pile up.
+void edge(Records& r) {
+  xas::Warnings warnings;
   std::string err;
-  xas::locate_edge(r, &err);
+  xas::locate_edge(r.data, r.deriv, r.edge, r.screen, warnings, &err);
 }
-void background(xas::Run& r) {
+void wave_numbers(Records& r) { xas::wave_numbers(r.data, r.edge.e0, r.exafs, r.ne0); }
+void background(Records& r) {
+  xas::Warnings warnings;
   std::string err;
-  xas::fit_background(r, &err);
+  xas::fit_background(r.edge, r.exafs.k, r.data, r.deriv, r.logic, r.model, r.background,
+                      r.screen, warnings, &err);
 }
-void signal(xas::Run& r) { xas::extract_signal(r); }
-void transform_1(xas::Run& r) { xas::fourier_transform(r, 1); }
-void transform_2(xas::Run& r) { xas::fourier_transform(r, 2); }
-void noise(xas::Run& r) { xas::estimate_noise(r); }
-void absorption_rows(xas::Run& r) { xas::write_absorption_rows(r); }
-void result_files(xas::Run& r) {
-  // The files written after the transform, each opened anew in the scratch directory.
+void signal(Records& r) {
+  xas::extract_signal(r.data, r.model, r.background, r.logic, r.exafs, r.normalised, r.screen);
+}
+void transform_1(Records& r) { xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 1); }
+void transform_2(Records& r) { xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 2); }
+void noise(Records& r) { xas::estimate_noise(r.edge.e0, r.data, r.screen, r.gabs, &r.topn, r.noise); }
+void absorption_rows(Records& r) {
+  xas::write_absorption_rows(r.data, r.deriv, r.edge.e0, r.normalised.fit, r.normalised.anor,
+                             r.gabs);
+}
+void result_files(Records& r) {
+  // The files written after the transform, each a new temporary in the
+  // scratch directory, renamed into place as a set.
+  xas::ResultSet results(g_workdir);
   std::string err;
-  xas::set_exafs_plot_limits(r);
-  if (!xas::write_fourier_file(r, &err) || !xas::write_exafs_file(r, &err) ||
-      !xas::write_absorption_plot(r, &err) || !xas::write_exafs_plot(r, &err) ||
-      !xas::write_fourier_plot(r, &err))
-    std::abort();
+  auto open = [&](const xas::ResultKind& kind) {
+    bool exists = false;
+    xas::TextOut* out = xas::open_result_file(results, kind, "bench", &exists, &err);
+    if (out == nullptr) std::abort();
+    return out;
+  };
+  xas::write_fourier_file(r.params, r.fourie, *open(xas::kFourierFile));
+  xas::write_exafs_file(r.data, r.edge, r.background, r.exafs, r.ne0, *open(xas::kExafsFile));
+  xas::write_absorption_plot(r.file.file, r.data, r.deriv, r.edge, r.background, r.normalised.fit,
+                             *open(xas::kAbsorptionPlotFile));
+  const xas::ExafsPlotLimits limits = xas::exafs_plot_limits(r.data, r.exafs, r.normalised.examax);
+  xas::write_exafs_plot(r.file.file, limits, r.exafs, r.ne0, *open(xas::kExafsPlotFile));
+  xas::write_fourier_plot(r.file.file, r.params, r.fourie, *open(xas::kFourierPlotFile));
+  if (!results.commit(&err)) std::abort();
 }
 
+// A whole run as the dialogue makes it: records made anew, every stage, the
+// result set committed in the scratch directory.
 void BM_WholeRun(benchmark::State& state) {
   const std::string& data = data_file(static_cast<int>(state.range(0)));
+  xas::RunOptions options;
+  options.directory = g_workdir;
   for (auto _ : state) {
-    NullRun nr(data, 1);
-    benchmark::DoNotOptimize(xas::run_reduction(*nr.run));
+    MemoryAnswers in(data, 1);
+    xas::TextOut screen(null_fd());
+    xas::Reducer reducer;
+    xas::Outcome outcome;
+    if (reducer.run(in.answers, screen, options, outcome) != 0) std::abort();
+  }
+}
+
+// Whole runs as the command line makes them, one after the other: one
+// Reducer whose records are reused.
+void BM_WholeRunReused(benchmark::State& state) {
+  const std::string& data = data_file(static_cast<int>(state.range(0)));
+  xas::RunOptions options;
+  options.directory = g_workdir;
+  xas::Reducer reducer;
+  for (auto _ : state) {
+    MemoryAnswers in(data, 1);
+    xas::TextOut screen(null_fd());
+    xas::Outcome outcome;
+    if (reducer.run(in.answers, screen, options, outcome) != 0) std::abort();
   }
 }
 
 // range(0): 0 = generated 15000 points, 1 = bundled copper foil.
 BENCHMARK(BM_ReadTable)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<edge>)->Name("BM_EdgeLocation")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Stage<xas::wave_numbers>)->Name("BM_WaveNumbers")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stage<wave_numbers>)->Name("BM_WaveNumbers")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<background>)->Name("BM_BackgroundFit")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<signal>)->Name("BM_Signal")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<transform_1>)->Name("BM_Transform1Thread")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -153,6 +236,7 @@ BENCHMARK(BM_Stage<noise>)->Name("BM_Noise")->Arg(0)->Arg(1)->Unit(benchmark::kM
 BENCHMARK(BM_Stage<absorption_rows>)->Name("BM_AbsorptionRows")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<result_files>)->Name("BM_DataFilesAndScripts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WholeRunReused)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
 #include "support/expected_text.h"
 #include "support/in_directory.h"
+#include "support/reader_run.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -30,18 +30,10 @@ using test::padded;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
-using test::TestRun;
 
-// Runs the data reader with `answers` on standard input; the data file must
+// The data reader run with `answers` on standard input; the data file must
 // be named by an absolute path (or the test must stand in the right directory).
-struct Loaded {
-  explicit Loaded(const std::string& answers) : t(answers) { ok = avafile(t.run(), &err); }
-  TestRun t;
-  bool ok = false;
-  std::string err;
-  std::vector<std::string> lines() { return split_lines(t.screen()); }
-  const Data& data() { return t->data; }
-};
+using Loaded = test::ReaderRun;
 
 // The lines the reader printed after the file name confirmation.
 std::vector<std::string> after_file_name(const std::vector<std::string>& lines) {
@@ -70,7 +62,7 @@ TEST(DataTable, TwoColumnFileInElectronVolts) {
   // The unit is judged on the stored single-precision value, which is 200.
   EXPECT_EQ(l.data().energy(4), 200.0f);
   EXPECT_EQ(after_file_name(l.lines()), std::vector<std::string>{count_line(4)});
-  EXPECT_EQ(l.t->file.view(), padded(dir.file("cu.dat")));
+  EXPECT_EQ(l.file.file.view(), padded(dir.file("cu.dat")));
 }
 
 TEST(DataTable, FileInKiloElectronVolts) {
@@ -299,7 +291,7 @@ TEST(DataTable, LineEndsCarriageReturnLineFeedOrEither) {
     dir.write("d.dat", join(end));
     Loaded other(dir.file("d.dat") + "\n2\n");
     ASSERT_TRUE(other.ok) << other.err;
-    EXPECT_EQ(other.t.screen(), lf.t.screen());
+    EXPECT_EQ(other.screen.text(), lf.screen.text());
     ASSERT_EQ(other.data().n, lf.data().n);
     for (int i = 1; i <= lf.data().n; ++i) {
       EXPECT_EQ(other.data().energy(i), lf.data().energy(i)) << i;
@@ -416,7 +408,7 @@ TEST(DataFileChoice, NamedFileTrailingBlanksAndOverlongAnswer) {
   {
     Loaded l("cu.dat   \n2\n");  // trailing blanks are not part of the name
     ASSERT_TRUE(l.ok) << l.err;
-    EXPECT_EQ(l.t->file.view(), padded("cu.dat"));
+    EXPECT_EQ(l.file.file.view(), padded("cu.dat"));
     EXPECT_EQ(l.data().n, 1);
     std::vector<std::string> lines = l.lines();
     EXPECT_EQ(lines.back(), count_line(1));
@@ -425,7 +417,7 @@ TEST(DataFileChoice, NamedFileTrailingBlanksAndOverlongAnswer) {
   {
     Loaded l(long_name + "    \n2\n");  // blanks beyond column 90 are no part of it
     ASSERT_TRUE(l.ok) << l.err;
-    EXPECT_EQ(l.t->file.view(), long_name);
+    EXPECT_EQ(l.file.file.view(), long_name);
     EXPECT_EQ(l.data().n, 2);
   }
   {
@@ -458,15 +450,13 @@ TEST(DataFileChoice, FallbackFileAfterANameThatCannotBeOpened) {
         count_line(3),
     };
     EXPECT_EQ(l.lines(), expected);
-    EXPECT_EQ(l.t->file.view(), padded("fort.30"));
-    // The screen is the dialogue's; the error stream says what was not read.
-    l.t->console.release_warnings();
-    EXPECT_NE(l.t.errors().find(std::string("xasreduce: warning: cannot open '") + name +
-                                "': "),
-              std::string::npos)
-        << l.t.errors();
-    EXPECT_NE(l.t.errors().find("; the fallback file 'fort.30' is read instead"),
-              std::string::npos);
+    EXPECT_EQ(l.file.file.view(), padded("fort.30"));
+    // The screen is the dialogue's; a warning says what was not read.
+    const std::vector<std::string> warnings = l.warnings.take();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind(std::string("cannot open '") + name + "': ", 0), 0u) << warnings[0];
+    EXPECT_NE(warnings[0].find("; the fallback file 'fort.30' is read instead"), std::string::npos)
+        << warnings[0];
   }
 }
 
@@ -497,12 +487,12 @@ TEST(DataFileChoice, DefaultFileForABlankAnswer) {
     EXPECT_EQ(lines[lines.size() - 3], " >>> 2-column file, E col. 1, ABS col. 2");  // no notice
     EXPECT_EQ(lines[lines.size() - 2], file_name_line("ftn30"));
     EXPECT_EQ(lines.back(), count_line(2));
-    EXPECT_EQ(l.t->file.view(), padded("ftn30"));
+    EXPECT_EQ(l.file.file.view(), padded("ftn30"));
   }
   {
     Loaded l(std::string(9, ' ') + "named.dat\n2\n");
     ASSERT_TRUE(l.ok) << l.err;
-    EXPECT_NE(l.t->file.view(), padded("ftn30"));
+    EXPECT_NE(l.file.file.view(), padded("ftn30"));
   }
 }
 
@@ -528,6 +518,9 @@ TEST(DataFileChoice, WholeRunOnTheFallbackFile) {
     if (line == file_name_line("fort.30")) name = notice;  // after the notice
   }
   EXPECT_TRUE(name);
+  // The error stream gives the reader's warning as a warning line.
+  EXPECT_NE(r.err.find("xasreduce: warning: cannot open 'cu_foil.dat': "), std::string::npos)
+      << r.err;
   for (const char* ext : {".gabs", ".gfou", ".gexa"})
     EXPECT_TRUE(dir.exists(std::string("fort") + ext)) << ext;
 }

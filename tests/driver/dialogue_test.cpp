@@ -9,14 +9,17 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "driver/avafile.h"
-#include "driver/driver.h"
-#include "driver/run.h"
+#include "driver/dialogue.h"
+#include "driver/records.h"
+#include "output/text_out.h"
 #include "support/expected_text.h"
+#include "support/memory_answers.h"
+#include "support/reader_run.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -31,7 +34,6 @@ using test::padded;
 using test::run_program;
 using test::ScratchDir;
 using test::split_lines;
-using test::TestRun;
 
 bool contains_line(const std::vector<std::string>& lines, const std::string& line) {
   for (const std::string& l : lines)
@@ -86,9 +88,9 @@ TEST(Dialogue, AnswersWithCarriageReturnsReadAsPlainLines) {
 }
 
 TEST(Dialogue, BannerIsSevenLinesOfThirtyThreeCharacters) {
-  TestRun t;
-  banner(t.run());
-  std::vector<std::string> lines = split_lines(t.screen());
+  TextOut screen;
+  banner(screen);
+  std::vector<std::string> lines = split_lines(screen.text());
   ASSERT_EQ(lines.size(), 7u);
   for (const std::string& line : lines) {
     EXPECT_EQ(line.size(), 34u) << "'" << line << "'";  // the record's blank, then 33
@@ -112,14 +114,11 @@ class ColumnDialogue : public ::testing::Test {
   // and returns the screen lines of the dialogue (up to the file name line).
   std::vector<std::string> dialogue(const std::string& answers, std::string* err = nullptr) {
     dir_.write("three.dat", "8000 2 1\n8001 4 1\n");
-    TestRun t(dir_.file("three.dat") + "\n" + answers);
-    std::string e;
-    bool ok = avafile(t.run(), &e);
-    if (err != nullptr) *err = e;
-    EXPECT_EQ(ok, err == nullptr) << e;
-    std::vector<std::string> lines = split_lines(t.screen());
+    test::ReaderRun t(dir_.file("three.dat") + "\n" + answers);
+    if (err != nullptr) *err = t.err;
+    EXPECT_EQ(t.ok, err == nullptr) << t.err;
     std::vector<std::string> head;
-    for (const std::string& line : lines) {
+    for (const std::string& line : t.lines()) {
       if (line.rfind(" >>> FILE NAME:", 0) == 0) break;
       head.push_back(line);
     }
@@ -192,13 +191,15 @@ TEST(PlotQuestion, ConfirmsOnlyZeroAndOne) {
   };
   for (const PlotAnswer& c : cases) {
     SCOPED_TRACE(c.answer);
-    TestRun t(c.answer);
+    test::MemoryAnswers answers(c.answer);
+    TextOut screen;
+    int itop = -99;
     std::string err;
-    ASSERT_TRUE(ask_plot(t.run(), &err)) << err;
-    EXPECT_EQ(t->itop, c.itop);
+    ASSERT_TRUE(ask_plot(answers.answers(), screen, itop, &err)) << err;
+    EXPECT_EQ(itop, c.itop);
     std::string expected = " ... Graphic output Gnuplot+TD (1) Gnuplot (0)\n";
     if (c.confirmation != nullptr) expected += std::string(c.confirmation) + "\n";
-    EXPECT_EQ(t.screen(), expected);
+    EXPECT_EQ(screen.text(), expected);
   }
 }
 
@@ -230,38 +231,41 @@ TEST(PlotQuestion, AnswersOtherThanOneWriteGnuplotFilesOnly) {
 
 TEST(EnergyUnit, FirstEnergyOfEightyOrMoreIsTakenAsElectronVolts) {
   const float energies[] = {80.0f, 8979.123f, 8981.5f, 9000.7f, 12345.678f};
-  TestRun t;
-  Data& data = t->data;
+  TextOut screen;
+  auto spectrum = std::make_unique<Data>();
+  Data& data = *spectrum;
   data.n = 4;
   for (int j = 1; j <= 5; ++j) data.energy(j) = energies[j - 1];
-  energies_to_kev(t.run());
-  EXPECT_EQ(t.screen(), "  ... Photon energies are in eV\n");
+  energies_to_kev(data, screen);
+  EXPECT_EQ(screen.text(), "  ... Photon energies are in eV\n");
   for (int j = 1; j <= 4; ++j) EXPECT_EQ(data.energy(j), energies[j - 1] / 1000.0f) << j;
   EXPECT_EQ(data.energy(5), energies[4]);  // beyond n: untouched
 }
 
 TEST(EnergyUnit, FirstEnergyBelowEightyIsLeftAsKiloElectronVolts) {
-  TestRun t;
-  Data& data = t->data;
+  TextOut screen;
+  auto spectrum = std::make_unique<Data>();
+  Data& data = *spectrum;
   data.n = 3;
   data.energy(1) = 79.99f;
   data.energy(2) = 8979.5f;
   data.energy(3) = 8.98f;
-  energies_to_kev(t.run());
-  EXPECT_EQ(t.screen(), "  ... Photon energies are in keV\n");
+  energies_to_kev(data, screen);
+  EXPECT_EQ(screen.text(), "  ... Photon energies are in keV\n");
   EXPECT_EQ(data.energy(1), 79.99f);
   EXPECT_EQ(data.energy(2), 8979.5f);
   EXPECT_EQ(data.energy(3), 8.98f);
 }
 
 TEST(EnergyUnit, NotANumberFirstEnergyCountsAsElectronVolts) {
-  TestRun t;
-  Data& data = t->data;
+  TextOut screen;
+  auto spectrum = std::make_unique<Data>();
+  Data& data = *spectrum;
   data.n = 2;
   data.energy(1) = std::numeric_limits<float>::quiet_NaN();
   data.energy(2) = 9000.0f;
-  energies_to_kev(t.run());
-  EXPECT_EQ(t.screen(), "  ... Photon energies are in eV\n");
+  energies_to_kev(data, screen);
+  EXPECT_EQ(screen.text(), "  ... Photon energies are in eV\n");
   EXPECT_EQ(data.energy(2), 9.0f);
 }
 
@@ -272,23 +276,21 @@ TEST(EnergyUnit, FileValuesAtTheBoundary) {
   dir.write("a.dat", "0.08 1\n0.09 1\n");
   dir.write("b.dat", "0.07999 1\n0.09 1\n");
   {
-    TestRun t(dir.file("a.dat") + "\n2\n");
-    std::string err;
-    ASSERT_TRUE(avafile(t.run(), &err)) << err;
+    test::ReaderRun t(dir.file("a.dat") + "\n2\n");
+    ASSERT_TRUE(t.ok) << t.err;
     float handed_over = static_cast<float>(0.08) * 1000.0f;
-    EXPECT_EQ(t->data.energy(1), handed_over);
-    energies_to_kev(t.run());
-    EXPECT_NE(t.screen().find("  ... Photon energies are in eV\n"), std::string::npos);
-    EXPECT_EQ(t->data.energy(1), handed_over / 1000.0f);
+    EXPECT_EQ(t.data().energy(1), handed_over);
+    energies_to_kev(t.data(), t.screen);
+    EXPECT_NE(t.screen.text().find("  ... Photon energies are in eV\n"), std::string::npos);
+    EXPECT_EQ(t.data().energy(1), handed_over / 1000.0f);
   }
   {
-    TestRun t(dir.file("b.dat") + "\n2\n");
-    std::string err;
-    ASSERT_TRUE(avafile(t.run(), &err)) << err;
+    test::ReaderRun t(dir.file("b.dat") + "\n2\n");
+    ASSERT_TRUE(t.ok) << t.err;
     float handed_over = static_cast<float>(0.07999) * 1000.0f;
-    energies_to_kev(t.run());
-    EXPECT_NE(t.screen().find("  ... Photon energies are in keV\n"), std::string::npos);
-    EXPECT_EQ(t->data.energy(1), handed_over);
+    energies_to_kev(t.data(), t.screen);
+    EXPECT_NE(t.screen.text().find("  ... Photon energies are in keV\n"), std::string::npos);
+    EXPECT_EQ(t.data().energy(1), handed_over);
   }
 }
 

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "driver/answers.h"
-#include "driver/run.h"
-#include "support/run_program.h"
+#include "support/memory_answers.h"
 #include "support/scratch_dir.h"
 
 namespace xas {
@@ -347,17 +346,17 @@ TEST(IntegerValue, MessagesNameTheItem) {
 // Reads integer answers from `input` the way the dialogue does.
 class AnswerReads {
  public:
-  explicit AnswerReads(const std::string& input) : test_(input) {}
+  explicit AnswerReads(const std::string& input) : input_(input) {}
   bool read(std::vector<int>* targets) {
     err_.clear();
-    return test_->answers.read_integers(targets->data(), static_cast<int>(targets->size()),
-                                        "Test question?", &err_);
+    return input_.answers().read_integers(targets->data(), static_cast<int>(targets->size()),
+                                          "Test question?", &err_);
   }
-  bool text(std::string* line) { return test_->answers.read_line(line, "Test name?", &err_); }
+  bool text(std::string* line) { return input_.answers().read_line(line, "Test name?", &err_); }
   const std::string& err() const { return err_; }
 
  private:
-  test::TestRun test_;
+  test::MemoryAnswers input_;
   std::string err_;
 };
 

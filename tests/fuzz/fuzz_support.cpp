@@ -17,21 +17,6 @@ std::FILE* open_bytes(const std::uint8_t* data, std::size_t size, std::vector<ch
   return stream;
 }
 
-MemoryOutput::MemoryOutput() {
-  stream_ = open_memstream(&buffer_, &length_);
-  if (stream_ == nullptr) fail("cannot open a memory stream");
-}
-
-MemoryOutput::~MemoryOutput() {
-  std::fclose(stream_);
-  std::free(buffer_);
-}
-
-std::string MemoryOutput::text() {
-  std::fflush(stream_);
-  return std::string(buffer_, length_);
-}
-
 void fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   if (!detail.empty()) std::fprintf(stderr, "%s\n", detail.c_str());

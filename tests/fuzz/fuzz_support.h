@@ -13,22 +13,6 @@ namespace xas::fuzz {
 // 0). The copy lives in `storage`, which must outlive the stream.
 std::FILE* open_bytes(const std::uint8_t* data, std::size_t size, std::vector<char>* storage);
 
-// An in-memory output stream; its text is read back with `text`.
-class MemoryOutput {
- public:
-  MemoryOutput();
-  ~MemoryOutput();
-  MemoryOutput(const MemoryOutput&) = delete;
-  MemoryOutput& operator=(const MemoryOutput&) = delete;
-  std::FILE* stream() { return stream_; }
-  std::string text();
-
- private:
-  char* buffer_ = nullptr;
-  std::size_t length_ = 0;
-  std::FILE* stream_ = nullptr;
-};
-
 // Reports a broken promise of the code under test and aborts, so that
 // libFuzzer saves the input that caused it.
 [[noreturn]] void fail(const char* what, const std::string& detail = "");

@@ -1,12 +1,16 @@
 // Fuzzes a whole run on an arbitrary data file. The input is the data file;
 // the answers are fixed: the file name, 2 columns, and TopDrawer scripts as
 // well, so that every stage and every result file is reached. The run happens
-// in a scratch directory that the fuzzer enters once at start.
+// in a scratch directory that the fuzzer enters at the first input, with one
+// Reducer kept from input to input, as the command line keeps it from file to
+// file.
 //
 // Besides what the sanitizers and assertions catch, each run must keep the
-// driver's promises: exit status 0 or 2; status 2 with exactly one line on the
-// error stream and no result file created; status 0 with nothing but warning
-// lines on the error stream, a finite edge energy and every result file present.
+// driver's promises: exit status 0 or 2; status 2 with a one-line message (an
+// answer that cannot be read: a line saying which, then the reason) and no
+// result file created; status 0 with warnings of one line each, a finite
+// edge energy and every result file present; and no temporary left behind.
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,14 +19,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/answers.h"
 #include "driver/driver.h"
-#include "driver/run.h"
 #include "fuzz_support.h"
+#include "output/text_out.h"
 
 namespace {
 
@@ -31,13 +35,10 @@ const char kDataFile[] = "data.dat";
 const char* const kResultFiles[] = {"data.gabs", "data.topn", "data.gfou", "data.gexa",
                                     "data.topa", "data.tope", "data.topf"};
 
-std::string g_scratch;
-std::FILE* g_screen = nullptr;  // the screen goes nowhere
+// Made only where a directory cannot be locked; it may stay between runs.
+const char kLockFile[] = ".xasreduce-lock";
 
-// The run state is a megabyte of fixed arrays. It is built anew for every
-// input, in the same storage: allocating and releasing it each time costs the
-// sanitizers' allocator fresh pages and slows the fuzzer several times over.
-alignas(xas::Run) unsigned char g_run_storage[sizeof(xas::Run)];
+std::string g_scratch;
 
 // Command-line arguments rewritten as absolute paths, kept for the whole run.
 std::vector<std::string> g_args;
@@ -51,6 +52,7 @@ bool exists(const char* name) {
 void remove_files() {
   for (const char* name : kResultFiles) ::unlink(name);
   ::unlink(kDataFile);
+  ::unlink(kLockFile);
 }
 
 void remove_scratch() {
@@ -106,8 +108,39 @@ void enter_scratch() {
   g_scratch = pattern;
   if (::chdir(g_scratch.c_str()) != 0) xas::fuzz::fail("cannot enter the scratch directory");
   std::atexit(remove_scratch);
-  g_screen = std::fopen("/dev/null", "w");
-  if (g_screen == nullptr) xas::fuzz::fail("cannot open /dev/null");
+}
+
+bool expected_entry(std::string_view name) {
+  if (name == "." || name == ".." || name == kDataFile || name == kLockFile) return true;
+  for (const char* result : kResultFiles)
+    if (name == result) return true;
+  return false;
+}
+
+// Fails if the scratch directory holds anything but the data file, the
+// result files and the lock file: a temporary or a commit journal left behind.
+void expect_no_leftovers() {
+  DIR* dir = ::opendir(".");
+  if (dir == nullptr) xas::fuzz::fail("cannot list the scratch directory");
+  for (const dirent* entry; (entry = ::readdir(dir)) != nullptr;) {
+    if (!expected_entry(entry->d_name)) {
+      const std::string name = entry->d_name;
+      ::closedir(dir);
+      xas::fuzz::fail("a run left a file behind", name);
+    }
+  }
+  ::closedir(dir);
+}
+
+// The message of a refused run: one line, or for an answer that could not be
+// read, the line saying which answer and then the reason.
+bool well_formed_message(const std::string& message) {
+  if (message.empty()) return false;
+  const std::size_t end = message.find('\n');
+  if (end == std::string::npos) return true;
+  static constexpr std::string_view kLocus = "xasreduce: cannot read the answer to ";
+  return message.compare(0, kLocus.size(), kLocus) == 0 &&
+         message.find('\n', end + 1) == std::string::npos && end + 1 < message.size();
 }
 
 }  // namespace
@@ -125,30 +158,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<char> storage;
   std::FILE* in = xas::fuzz::open_bytes(reinterpret_cast<const std::uint8_t*>(kAnswers),
                                         sizeof kAnswers - 1, &storage);
-  xas::fuzz::MemoryOutput errors;
-  xas::Run* run = new (g_run_storage) xas::Run(in, g_screen, errors.stream());
-  const int status = xas::run_reduction(*run);
-  const float e0 = run->model.spl0.e0;
-  run->~Run();  // closes the result files, as the end of the process does
+  xas::TextOut screen;  // in memory; dropped
+  xas::Answers answers(in, &screen);
+  xas::RunOptions options;
+  options.directory = g_scratch;
+  // The records of a run are megabytes of fixed arrays. The Reducer reuses
+  // them from input to input: allocating and releasing them each time costs
+  // the sanitizers' allocator fresh pages and slows the fuzzer several times
+  // over; and its promise that every run starts from zero records is put to
+  // the test.
+  static xas::Reducer reducer;
+  xas::Outcome outcome;
+  const int status = reducer.run(answers, screen, options, outcome);
   std::fclose(in);
-  const std::string err = errors.text();
 
+  if (status != outcome.status) xas::fuzz::fail("the exit status and the outcome disagree");
   if (status == 0) {
-    for (std::size_t at = 0; at < err.size(); at = err.find('\n', at) + 1) {
-      if (err.compare(at, 20, "xasreduce: warning: ") != 0)
-        xas::fuzz::fail("status 0 with a message on the error stream that is no warning", err);
-      if (err.find('\n', at) == std::string::npos) xas::fuzz::fail("a warning without its line end", err);
-    }
-    if (!std::isfinite(e0)) xas::fuzz::fail("status 0 with an edge energy that is not finite");
+    if (!outcome.message.empty()) xas::fuzz::fail("status 0 with a message", outcome.message);
+    for (const std::string& warning : outcome.warnings)
+      if (warning.empty() || warning.find('\n') != std::string::npos)
+        xas::fuzz::fail("a warning that is not one line", warning);
+    if (!std::isfinite(outcome.e0))
+      xas::fuzz::fail("status 0 with an edge energy that is not finite");
     for (const char* name : kResultFiles)
       if (!exists(name)) xas::fuzz::fail("status 0 without a result file", name);
   } else if (status == 2) {
-    if (err.empty() || err.back() != '\n' || err.find('\n') != err.size() - 1)
-      xas::fuzz::fail("status 2 without a one-line message", err);
+    if (!well_formed_message(outcome.message))
+      xas::fuzz::fail("status 2 without a one-line message", outcome.message);
     for (const char* name : kResultFiles)
       if (exists(name)) xas::fuzz::fail("status 2 after a result file was created", name);
   } else {
     xas::fuzz::fail("exit status neither 0 nor 2", std::to_string(status));
   }
+  expect_no_leftovers();
   return 0;
 }
