@@ -91,7 +91,7 @@ bool reduce(AnswerSource& answers, TextOut& screen, const RunOptions& options, R
   out.base = base;
   nome(r.file.file, base, screen);
   ResultSet results(options.directory);
-  if (!check_result_names(results, base, r.itop, r.file, err)) return false;
+  if (!check_result_names(results, base, r.itop, options.log, r.file, err)) return false;
   TextOut* gabs = start_result_file(results, kAbsorptionFile, base, screen, err);
   if (gabs == nullptr) return false;
   write_absorption_header(r.edge, r.background, *gabs);

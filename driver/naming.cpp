@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "driver/freeform_write.h"
 #include "driver/message_text.h"
 #include "driver/result_set.h"
@@ -30,11 +32,13 @@ void nome(const Name90& input, const std::string& base, TextOut& screen) {
   screen.record(FreeFormRecord().add_text(Name90(base).view()));
 }
 
-bool check_result_names(const ResultSet& results, const std::string& base, int itop,
+bool check_result_names(const ResultSet& results, const std::string& base, int itop, bool log,
                         const DataFile& data_file, std::string* err) {
-  for (const ResultKind* kind : kResultKinds) {
-    if (kind->topdrawer && itop != 1) continue;
-    const std::string name = base + kind->extension;
+  std::vector<std::string> names;
+  for (const ResultKind* kind : kResultKinds)
+    if (!kind->topdrawer || itop == 1) names.push_back(base + kind->extension);
+  if (log) names.push_back(base + ".log");
+  for (const std::string& name : names) {
     bool exists = false;
     if (!results.check(name, &exists, err)) return false;
     if (exists && results.is_file(name, data_file.device, data_file.inode)) {

@@ -47,8 +47,9 @@ std::string base_name(std::string_view name, std::size_t limit = kMaxBaseName);
 void nome(const Name90& input, const std::string& base, TextOut& screen);
 
 // Refuses a run in which a result file would replace the data file itself,
-// or whose result name is taken by something that is not a file.
-bool check_result_names(const ResultSet& results, const std::string& base, int itop,
+// or whose result name is taken by something that is not a file: the files
+// of the plot answer itop, and BASE.log when `log` is set.
+bool check_result_names(const ResultSet& results, const std::string& base, int itop, bool log,
                         const DataFile& data_file, std::string* err);
 
 // Opens the result file of this kind in the set; *exists tells whether it

@@ -121,6 +121,17 @@ bool ResultSet::commit(std::string* err) {
   }
   lock();
   finish_interrupted_commit();
+  // Under the lock, every name is checked once more before the first
+  // rename: something put at a name since the run began stops the commit
+  // whole, not halfway.
+  for (const File& file : files_) {
+    bool exists = false;
+    if (!check(file.name, &exists, err)) {
+      unlock();
+      discard();
+      return false;
+    }
+  }
   std::vector<int> slots;
   for (const File& file : files_) slots.push_back(file.slot);
   if (!write_journal(err) || !temporaries::begin_commit(slots.data(), static_cast<int>(slots.size()))) {

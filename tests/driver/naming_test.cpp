@@ -304,6 +304,7 @@ TEST(CheckResultNames, RefusesTheDataFileAndNamesThatAreNoFile) {
     void (*make)(const ScratchDir&);
     int itop;
     std::string message;  // empty: the names are accepted
+    bool log = false;     // the command line's BASE.log is a result too
   };
   const Case cases[] = {
       {"no result file yet", [](const ScratchDir&) {}, 1, ""},
@@ -330,6 +331,14 @@ TEST(CheckResultNames, RefusesTheDataFileAndNamesThatAreNoFile) {
       {"the data file as a script the run does not write",
        [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.topn").c_str()); }, 0,
        ""},
+      {"the data file as the log",
+       [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.log").c_str()); }, 0,
+       "xasreduce: the result file 'cu.log" + replaces_data, true},
+      {"a directory for the log", [](const ScratchDir& d) { mkdir(d.file("cu.log").c_str(), 0755); },
+       0, "xasreduce: the result name 'cu.log' is taken by a directory; nothing is replaced", true},
+      {"the data file as the log of a dialogue, which writes none",
+       [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.log").c_str()); }, 0,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -344,7 +353,7 @@ TEST(CheckResultNames, RefusesTheDataFileAndNamesThatAreNoFile) {
     const std::set<std::string> before = entries(dir);
     ResultSet results(dir.path());
     std::string err;
-    EXPECT_EQ(check_result_names(results, "cu", c.itop, file, &err), c.message.empty());
+    EXPECT_EQ(check_result_names(results, "cu", c.itop, c.log, file, &err), c.message.empty());
     EXPECT_EQ(err, c.message);
     EXPECT_EQ(entries(dir), before);
   }
