@@ -33,6 +33,7 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
   ex1_.clear();
   akf_.clear();
   dkf_.clear();
+  weight_.clear();
   // A point is selected when its window value is positive; the last point has
   // no following point to give its integration element and is never taken.
   for (int i = 1; i < exafs.n; ++i) {
@@ -42,6 +43,7 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
       ex1_.push_back(w * (exafs.chi(i) * real_power(k, params.wh)));
       akf_.push_back(k);
       dkf_.push_back((exafs.k(i + 1) - exafs.k(i)) / 2.0f);
+      weight_.push_back(dkf_.back() * ex1_.back());
     }
   }
 
@@ -64,10 +66,9 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
 // their order.
 void FourierTransform::take_chunks() {
   constexpr int kChunk = 10;
-  const float* ex1 = ex1_.data();
   const float* akf = akf_.data();
-  const float* dkf = dkf_.data();
-  const int l = static_cast<int>(ex1_.size());
+  const float* weight = weight_.data();
+  const int l = static_cast<int>(weight_.size());
   Fourie& fourie = *fourie_;
   for (;;) {
     const int first = next_.fetch_add(kChunk);
@@ -80,7 +81,7 @@ void FourierTransform::take_chunks() {
       float ft_cos = fourie.ft_cos(m);
       const float r2 = r + r;
       for (int j = 0; j < l; ++j) {
-        const float a = dkf[j] * ex1[j];
+        const float a = weight[j];
         const float t = akf[j] * r2;
         ft_sin = std::sin(t) * a + ft_sin;
         ft_cos = std::cos(t) * a + ft_cos;

@@ -49,8 +49,9 @@ class FourierTransform {
   void take_chunks();
 
   // The selected points: windowed, weighted signal, wave number and
-  // integration element.
-  std::vector<float> ex1_, akf_, dkf_;
+  // integration element, and the product of the first and the last, which
+  // every R point multiplies by the same sine and cosine.
+  std::vector<float> ex1_, akf_, dkf_, weight_;
   Fourie* fourie_ = nullptr;
   float rmin_ = 0.0f, dr_ = 0.0f;
   int points_ = 0;
