@@ -220,9 +220,13 @@ void reduce_job(const Settings& s, Job& job, Reducer& reducer) {
 class Progress {
  public:
   Progress(bool shown, int total) : shown_(shown), total_(total), start_(Clock::now()) {}
+  // Drawn at most ten times a second, and once more at the end.
   void draw(int done, int refused) {
     if (!shown_) return;
-    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    const Clock::time_point now = Clock::now();
+    if (done < total_ && drawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
     char line[160];
     std::snprintf(line, sizeof line, "\rxasreduce: %d/%d reduced, %d refused, %.1f s\033[K", done,
                   total_, refused, seconds);
@@ -253,6 +257,7 @@ class Progress {
   bool shown_;
   int total_;
   Clock::time_point start_;
+  Clock::time_point last_;
   bool drawn_ = false;
 };
 
