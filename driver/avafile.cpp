@@ -114,33 +114,28 @@ bool ask_columns(AnswerSource& answers, int max_columns, TextOut& console, Colum
   c->ne = e_abs[0];
   c->nab = e_abs[1];
   console.record(FreeFormRecord().add_text(" ... If ABS col. <0  reading I0 and I1"));
-  if (c->nab < 1 && answers.fluorescence()) {
-    // The command line's fluorescence mode: absorption IF/I0.
-    console.record(FreeFormRecord().add_text(" ... Insert columns for IF and I0"));
-    int if_i0[2] = {c->nif, c->ni0};
-    if (!answers.read_integers(if_i0, 2, "Insert columns for IF and I0", err)) return false;
-    c->nif = if_i0[0];
-    c->ni0 = if_i0[1];
+  if (c->nab < 1) {
+    // The two intensity columns: I0 and I1 (absorption ln(I0/I1)), or, in
+    // the command line's fluorescence mode, IF and I0 (absorption IF/I0).
+    const bool fluorescence = answers.fluorescence();
+    int* first = fluorescence ? &c->nif : &c->ni0;
+    int* second = fluorescence ? &c->ni0 : &c->ni1;
+    const char* question =
+        fluorescence ? "Insert columns for IF and I0" : "Insert columns for I0 and I1";
+    console.record(FreeFormRecord().add_text(" ... ").add_text(question));
+    int pair[2] = {*first, *second};
+    if (!answers.read_integers(pair, 2, question, err)) return false;
+    *first = pair[0];
+    *second = pair[1];
     console.record(FreeFormRecord()
-                       .add_text(" >>> E, IF, I0: ")
+                       .add_text(fluorescence ? " >>> E, IF, I0: " : " >>> E, I0, I1: ")
                        .add_integer(c->ne)
-                       .add_integer(c->nif)
-                       .add_integer(c->ni0));
-    if (!in_range(c->nif)) *err = bad_column("the IF column", c->nif, max_columns);
-    if (!in_range(c->ni0)) *err = bad_column("the I0 column", c->ni0, max_columns);
-  } else if (c->nab < 1) {
-    console.record(FreeFormRecord().add_text(" ... Insert columns for I0 and I1"));
-    int i0_i1[2] = {c->ni0, c->ni1};
-    if (!answers.read_integers(i0_i1, 2, "Insert columns for I0 and I1", err)) return false;
-    c->ni0 = i0_i1[0];
-    c->ni1 = i0_i1[1];
-    console.record(FreeFormRecord()
-                       .add_text(" >>> E, I0, I1: ")
-                       .add_integer(c->ne)
-                       .add_integer(c->ni0)
-                       .add_integer(c->ni1));
-    if (!in_range(c->ni0)) *err = bad_column("the I0 column", c->ni0, max_columns);
-    if (!in_range(c->ni1)) *err = bad_column("the I1 column", c->ni1, max_columns);
+                       .add_integer(*first)
+                       .add_integer(*second));
+    const char* names[2] = {fluorescence ? "the IF column" : "the I0 column",
+                            fluorescence ? "the I0 column" : "the I1 column"};
+    if (!in_range(*first)) *err = bad_column(names[0], *first, max_columns);
+    if (!in_range(*second)) *err = bad_column(names[1], *second, max_columns);
   } else {
     console.record(
         FreeFormRecord().add_text(" >>> E, ABS: ").add_integer(c->ne).add_integer(c->nab));
