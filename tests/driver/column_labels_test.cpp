@@ -15,7 +15,7 @@
 namespace xas {
 namespace {
 
-using test::testdata;
+using test::example;
 
 std::string joined(const std::vector<std::string>& labels) {
   std::string s;
@@ -35,7 +35,7 @@ FileHead scan_text(const std::string& text) {
 FileHead scan_data(const std::string& name) {
   FileHead head;
   std::string err;
-  EXPECT_TRUE(scan_file_head(testdata(name), &head, &err)) << err;
+  EXPECT_TRUE(scan_file_head(example(name), &head, &err)) << err;
   return head;
 }
 

@@ -47,6 +47,5 @@ std::string answers(const std::string& data_file, const std::string& plot) {
 }
 
 std::string example(const std::string& name) { return std::string(XAS_EXAMPLES) + "/" + name; }
-std::string testdata(const std::string& name) { return std::string(XAS_TESTDATA) + "/" + name; }
 
 }  // namespace xas::test

@@ -22,8 +22,7 @@ ProgramResult run_program(const std::string& cwd, const std::string& input,
 // columns and the plot choice (1 asks for every result file).
 std::string answers(const std::string& data_file, const std::string& plot = "1");
 
-// Path of a file under examples/ or tests/data/.
+// Path of a file under examples/.
 std::string example(const std::string& name);
-std::string testdata(const std::string& name);
 
 }  // namespace xas::test
