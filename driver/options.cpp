@@ -14,14 +14,14 @@ namespace {
 
 enum class Opt { columns, fluorescence, ncol, topdrawer, outdir, jobs, png, svg, quiet, help, version };
 
-struct OptionSpec {
+struct OptionEntry {
   Opt opt;
   char short_name;  // 0: long form only
   const char* long_name;
   bool takes_value;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {Opt::columns, 'c', "columns", true},   {Opt::fluorescence, 'f', "fluorescence", true},
     {Opt::ncol, 'n', "ncol", true},         {Opt::topdrawer, 't', "topdrawer", false},
     {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
@@ -30,15 +30,15 @@ constexpr OptionSpec kOptions[] = {
     {Opt::version, 'V', "version", false},
 };
 
-const OptionSpec* find_short(char c) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.short_name != 0 && spec.short_name == c) return &spec;
+const OptionEntry* find_short(char c) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.short_name != 0 && entry.short_name == c) return &entry;
   return nullptr;
 }
 
-const OptionSpec* find_long(std::string_view name) {
-  for (const OptionSpec& spec : kOptions)
-    if (name == spec.long_name) return &spec;
+const OptionEntry* find_long(std::string_view name) {
+  for (const OptionEntry& entry : kOptions)
+    if (name == entry.long_name) return &entry;
   return nullptr;
 }
 
@@ -116,9 +116,9 @@ bool parse_column_list(std::string_view value, const std::string& option, const 
 }
 
 // Applies one option; `option` is the form the user wrote ("-c", "--columns").
-bool apply(const OptionSpec& spec, const std::string& option, std::string_view value,
+bool apply(const OptionEntry& entry, const std::string& option, std::string_view value,
            Options* o, std::string* err) {
-  switch (spec.opt) {
+  switch (entry.opt) {
     case Opt::columns:
       return parse_column_list(value, option, "2 columns (E,MU) or 3 (E,I0,I1)", 2, 3,
                                &o->columns, err);
@@ -174,38 +174,38 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
     if (arg[1] == '-') {  // --name, --name=value, --name value
       std::size_t eq = arg.find('=');
       std::string_view name = arg.substr(2, eq == std::string_view::npos ? eq : eq - 2);
-      const OptionSpec* spec = find_long(name);
+      const OptionEntry* entry = find_long(name);
       std::string option = "--" + std::string(name);
-      if (spec == nullptr) {
+      if (entry == nullptr) {
         *err = "unknown option " + quote(option);
         return false;
       }
       std::string_view value;
       if (eq != std::string_view::npos) {
-        if (!spec->takes_value) {
+        if (!entry->takes_value) {
           *err = "option " + option + " takes no value";
           return false;
         }
         value = arg.substr(eq + 1);
-      } else if (spec->takes_value) {
+      } else if (entry->takes_value) {
         if (i + 1 == argc) {
           *err = needs_value(option);
           return false;
         }
         value = argv[++i];
       }
-      if (!apply(*spec, option, value, &o, err)) return false;
+      if (!apply(*entry, option, value, &o, err)) return false;
       continue;
     }
     for (std::size_t j = 1; j < arg.size(); ++j) {  // -x, bundled flags, -cVALUE, -c VALUE
-      const OptionSpec* spec = find_short(arg[j]);
+      const OptionEntry* entry = find_short(arg[j]);
       std::string option = std::string("-") + arg[j];
-      if (spec == nullptr) {
+      if (entry == nullptr) {
         *err = "unknown option " + quote(option);
         return false;
       }
-      if (!spec->takes_value) {
-        apply(*spec, option, {}, &o, err);
+      if (!entry->takes_value) {
+        apply(*entry, option, {}, &o, err);
         continue;
       }
       std::string_view value = arg.substr(j + 1);
@@ -216,7 +216,7 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
         }
         value = argv[++i];
       }
-      if (!apply(*spec, option, value, &o, err)) return false;
+      if (!apply(*entry, option, value, &o, err)) return false;
       break;
     }
   }

@@ -19,7 +19,6 @@ class Warnings {
   std::vector<std::string> take();
   // A refusal, with the held input warnings that may explain it.
   std::string refusal(std::string_view text) const;
-  bool empty() const { return held_.empty(); }
 
  private:
   struct Held {
