@@ -181,8 +181,7 @@ void report_values(const Records& r, Outcome& out) {
 int Reducer::run(AnswerSource& answers, TextOut& screen, const RunOptions& options,
                  Outcome& outcome) {
   // Every run starts from zero records, as the dialogue's single run does
-  // run does (a derivative slot skipped for equal energies keeps what it
-  // held: zero).
+  // (a derivative slot skipped for equal energies keeps what it held: zero).
   if (state_->used) {
     Records* records = state_->records.get();
     std::destroy_at(records);
