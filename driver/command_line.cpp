@@ -177,6 +177,14 @@ bool prepare_directory(const std::string& dir, std::string* err) {
   return true;
 }
 
+// The kinds of picture asked for: "png", "svg", both or none.
+std::vector<const char*> picture_terms(const Options& o) {
+  std::vector<const char*> terms;
+  if (o.png) terms.push_back("png");
+  if (o.svg) terms.push_back("svg");
+  return terms;
+}
+
 struct Settings {
   const Options* options = nullptr;
   int threads = 1;  // transform threads of each reduction
@@ -208,8 +216,7 @@ void reduce_job(const Settings& s, Job& job, Reducer& reducer) {
     job.refusal = without_prefix(job.outcome.message);
     return;
   }
-  for (const char* term : {"png", "svg"}) {
-    if ((term[0] == 'p' && !o.png) || (term[0] == 's' && !o.svg)) continue;
+  for (const char* term : picture_terms(o)) {
     std::string err;
     if (!draw_spectrum(o.outdir, job.outcome, term, &err))
       job.notes.push_back("no " + std::string(term) + " picture: " + err);
@@ -296,11 +303,11 @@ int run_command_line(int argc, char** argv) {
     out.lines(options.help ? usage_text() : "xasreduce 1.0.0\n");
     return out.flush() ? 0 : 2;
   }
-  if ((options.png || options.svg) && !gnuplot_found()) {
+  if (!picture_terms(options).empty() && !gnuplot_found()) {
     error_line("xasreduce: --png and --svg need gnuplot, which is not on PATH");
     return 2;
   }
-  if ((options.png || options.svg) && script_directory().empty()) {
+  if (!picture_terms(options).empty() && script_directory().empty()) {
     error_line("xasreduce: --png and --svg need the picture scripts, share/xasreduce/panels.gp,"
                " beside the program");
     return 2;
@@ -380,14 +387,13 @@ int run_command_line(int argc, char** argv) {
   for (std::thread& thread : threads) thread.join();
   progress.end();
 
-  if ((options.png || options.svg) && jobs.size() > 1) {
+  if (!picture_terms(options).empty() && jobs.size() > 1) {
     std::vector<SeriesEntry> entries;
     for (std::size_t i = 0; i < jobs.size(); ++i)
       if (jobs[i].refusal.empty()) entries.push_back({static_cast<int>(i) + 1, &jobs[i].outcome});
     const std::string title = std::to_string(entries.size()) + " spectra: " +
                               file_name(jobs.front().path) + " ... " + file_name(jobs.back().path);
-    for (const char* term : {"png", "svg"}) {
-      if ((term[0] == 'p' && !options.png) || (term[0] == 's' && !options.svg)) continue;
+    for (const char* term : picture_terms(options)) {
       if (!entries.empty() && !draw_series(options.outdir, entries, title, term, &err))
         error_line("xasreduce: no picture of the series: " + err);
     }

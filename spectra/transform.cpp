@@ -30,9 +30,7 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
     fourie.ft_mod(m) = 0.0f;
   }
 
-  ex1_.clear();
   akf_.clear();
-  dkf_.clear();
   weight_.clear();
   // A point is selected when its window value is positive; the last point has
   // no following point to give its integration element and is never taken.
@@ -40,10 +38,10 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
     const float k = exafs.k(i);
     const float w = window(k, params.akmin, params.akmax, params.dk, kPi);
     if (k > 0.0f && w > 0.0f) {
-      ex1_.push_back(w * (exafs.chi(i) * real_power(k, params.wh)));
+      const float ex1 = w * (exafs.chi(i) * real_power(k, params.wh));
+      const float dkf = (exafs.k(i + 1) - exafs.k(i)) / 2.0f;
       akf_.push_back(k);
-      dkf_.push_back((exafs.k(i + 1) - exafs.k(i)) / 2.0f);
-      weight_.push_back(dkf_.back() * ex1_.back());
+      weight_.push_back(dkf * ex1);
     }
   }
 

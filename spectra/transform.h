@@ -48,10 +48,10 @@ class FourierTransform {
  private:
   void take_chunks();
 
-  // The selected points: windowed, weighted signal, wave number and
-  // integration element, and the product of the first and the last, which
-  // every R point multiplies by the same sine and cosine.
-  std::vector<float> ex1_, akf_, dkf_, weight_;
+  // The selected points: the wave number of each, and its integration
+  // element times its windowed, weighted signal, which every R point
+  // multiplies by its sine and cosine.
+  std::vector<float> akf_, weight_;
   Fourie* fourie_ = nullptr;
   float rmin_ = 0.0f, dr_ = 0.0f;
   int points_ = 0;
