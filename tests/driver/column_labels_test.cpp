@@ -178,14 +178,16 @@ TEST(ColumnChoice, RealFilesWithoutAColumnList) {
   EXPECT_EQ(choose(scan_data("V_foil.xdi"), {"ENERGY", "I0", "itrans"}, {}), "4 1 0 3 4 0");
 }
 
+// A file's head, the column lists of -c and -f, -n, and the choice made.
+struct ChoiceCase {
+  FileHead head;
+  std::vector<std::string> columns, fluorescence;
+  int ncol;
+  std::string expected;
+};
+
 TEST(ColumnChoice, Table) {
-  struct Case {
-    FileHead head;
-    std::vector<std::string> columns, fluorescence;
-    int ncol;
-    std::string expected;
-  };
-  const Case cases[] = {
+  const ChoiceCase cases[] = {
       {head_of("", 2), {}, {}, 0, "2 1 2 0 0 0"},
       {head_of("", 20), {"1", "17"}, {}, 0, "20 1 17 0 0 0"},
       {head_of("", 3), {"1", "2", "3"}, {}, 0, "3 1 0 2 3 0"},
@@ -199,7 +201,7 @@ TEST(ColumnChoice, Table) {
       {head_of("energy mu", 2), {"energy", "MU"}, {}, 0, "2 1 2 0 0 0"},
       {head_of("x energy y mu", 4), {"energy", "4"}, {}, 0, "4 2 4 0 0 0"},
   };
-  for (const Case& c : cases)
+  for (const ChoiceCase& c : cases)
     EXPECT_EQ(choose(c.head, c.columns, c.fluorescence, c.ncol), c.expected)
         << joined(c.head.labels) << " / " << c.head.numbers;
 }
@@ -207,13 +209,7 @@ TEST(ColumnChoice, Table) {
 TEST(ColumnChoice, Refusals) {
   std::string wide;
   for (int i = 1; i <= 70; ++i) wide += " c" + std::to_string(i);
-  struct Case {
-    FileHead head;
-    std::vector<std::string> columns, fluorescence;
-    int ncol;
-    std::string expected;
-  };
-  const Case cases[] = {
+  const ChoiceCase cases[] = {
       {head_of("", 0), {}, {}, 0, "no data line: no line outside the comments holds a number"},
       {head_of("energy counttime i0 itrans", 4), {"energy", "mu"}, {}, 0,
        "no column is named 'mu': its columns are: energy counttime i0 itrans"},
@@ -240,7 +236,7 @@ TEST(ColumnChoice, Refusals) {
        std::string("no known names of energy with absorption, I0 and I1, or fluorescence and I0 "
                    "among its columns: energy murefer normtrans; ") + kHint},
   };
-  for (const Case& c : cases)
+  for (const ChoiceCase& c : cases)
     EXPECT_EQ(choose(c.head, c.columns, c.fluorescence, c.ncol), "refused: " + c.expected)
         << joined(c.head.labels) << " / " << c.head.numbers;
 }

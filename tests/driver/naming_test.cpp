@@ -547,15 +547,13 @@ TEST(ResultFiles, LogNameIsCheckedLikeTheOtherResultNames) {
     if (c.log_directory) {
       ASSERT_EQ(mkdir(dir.file("cu.log").c_str(), 0755), 0);
     }
-    test::MemoryAnswers answers(test::answers(dir.file(c.data_name), "0"));
-    TextOut screen;
     RunOptions options;
     options.directory = dir.path();
     options.log = true;
-    Reducer reducer;
-    Outcome outcome;
-    EXPECT_EQ(reducer.run(answers.answers(), screen, options, outcome), 2);
-    EXPECT_NE(outcome.message, "");
+    const test::InProcessRun run =
+        test::reduce_in_process(test::answers(dir.file(c.data_name), "0"), options);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.outcome.message, "");
     EXPECT_TRUE(dir.read(c.data_name) == data) << "the data file was replaced";
     for (const char* ext : {".gabs", ".gexa", ".gfou"})
       EXPECT_FALSE(dir.exists(std::string("cu") + ext)) << ext;

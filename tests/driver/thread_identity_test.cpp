@@ -20,15 +20,13 @@ using test::ScratchDir;
 // Runs the whole reduction of the full-size spectrum with its results in
 // `dir` and the transform on `threads` threads; returns the screen.
 std::string reduce_in(const ScratchDir& dir, int threads) {
-  test::MemoryAnswers answers(test::answers(test::example("ni_synth_15000.dat")));
-  TextOut screen;
   RunOptions options;
   options.directory = dir.path();
   options.threads = threads;
-  Reducer reducer;
-  Outcome outcome;
-  EXPECT_EQ(reducer.run(answers.answers(), screen, options, outcome), 0) << outcome.message;
-  return screen.text();
+  const test::InProcessRun run =
+      test::reduce_in_process(test::answers(test::example("ni_synth_15000.dat")), options);
+  EXPECT_EQ(run.status, 0) << run.outcome.message;
+  return run.screen;
 }
 
 TEST(ThreadIdentity, FullSizeResultFilesAreByteIdenticalForAnyThreadCount) {

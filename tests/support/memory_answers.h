@@ -8,6 +8,8 @@
 #include <string>
 
 #include "driver/answers.h"
+#include "driver/driver.h"
+#include "output/text_out.h"
 
 namespace xas::test {
 
@@ -37,5 +39,23 @@ class MemoryAnswers {
   std::unique_ptr<std::FILE, Close> in_;  // closed after the answers are gone
   Answers answers_;
 };
+
+// A whole reduction in this process: its answers from `text`, its screen
+// kept in memory, its results where `options` says.
+struct InProcessRun {
+  int status = -1;
+  Outcome outcome;
+  std::string screen;
+};
+
+inline InProcessRun reduce_in_process(const std::string& text, const RunOptions& options) {
+  MemoryAnswers answers(text);
+  TextOut screen;
+  Reducer reducer;
+  InProcessRun run;
+  run.status = reducer.run(answers.answers(), screen, options, run.outcome);
+  run.screen = screen.text();
+  return run;
+}
 
 }  // namespace xas::test
