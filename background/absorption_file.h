@@ -5,7 +5,7 @@
 
 #include "background/edge.h"
 #include "background/fit.h"
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

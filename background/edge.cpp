@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "background/simq.h"
-#include "driver/freeform_write.h"
-#include "driver/message_text.h"
-#include "driver/warnings.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/message_text.h"
+#include "common/warnings.h"
+#include "common/text_out.h"
 
 namespace xas {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

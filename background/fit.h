@@ -7,7 +7,7 @@
 
 #include "background/edge.h"
 #include "background/model.h"
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "background/powers.h"
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

@@ -2,7 +2,7 @@
 # looks for them in share/xasreduce/ beside its own directory when installed
 # (bin/../share/xasreduce/) and in share/xasreduce/ inside its directory when
 # run from the build tree: building the program copies them there.
-file(GLOB XAS_GNUPLOT_SCRIPTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/scripts/*.gp)
+file(GLOB XAS_GNUPLOT_SCRIPTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/share/*.gp)
 
 set(XAS_BUILD_DATA_DIR ${CMAKE_CURRENT_BINARY_DIR}/share/xasreduce)
 set(copies)

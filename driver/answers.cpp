@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include "driver/freeform_read.h"
-#include "output/text_out.h"
+#include "common/freeform_read.h"
+#include "common/text_out.h"
 
 namespace xas {
 

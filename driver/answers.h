@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/line_editor.h"
-#include "driver/line_reader.h"
+#include "terminal/line_editor.h"
+#include "terminal/line_reader.h"
 
 namespace xas {
 

@@ -12,13 +12,13 @@
 
 #include "driver/columns.h"
 #include "driver/answers.h"
-#include "driver/freeform_read.h"
-#include "driver/freeform_write.h"
-#include "driver/line_reader.h"
-#include "driver/message_text.h"
-#include "driver/warnings.h"
-#include "output/layout.h"
-#include "output/text_out.h"
+#include "common/freeform_read.h"
+#include "common/freeform_write.h"
+#include "terminal/line_reader.h"
+#include "common/message_text.h"
+#include "common/warnings.h"
+#include "common/layout.h"
+#include "common/text_out.h"
 
 namespace xas {
 

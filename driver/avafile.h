@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "driver/answers.h"
-#include "driver/freeform_write.h"
-#include "driver/message_text.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/message_text.h"
+#include "common/text_out.h"
 
 namespace xas {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "driver/avafile.h"
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

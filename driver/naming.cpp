@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "driver/freeform_write.h"
-#include "driver/message_text.h"
-#include "driver/result_set.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/message_text.h"
+#include "results/result_set.h"
+#include "common/text_out.h"
 
 namespace xas {
 

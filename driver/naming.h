@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "driver/avafile.h"
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

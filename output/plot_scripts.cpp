@@ -1,8 +1,8 @@
 #include "output/plot_scripts.h"
 
-#include "driver/freeform_write.h"
-#include "output/layout.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/layout.h"
+#include "common/text_out.h"
 
 namespace xas {
 

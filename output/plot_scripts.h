@@ -4,7 +4,7 @@
 
 #include "background/edge.h"
 #include "background/fit.h"
-#include "driver/records.h"
+#include "common/records.h"
 #include "spectra/kaxis.h"
 #include "spectra/signal.h"
 #include "spectra/transform.h"

@@ -1,7 +1,7 @@
 // The photoelectron wave-number axis k of every point, measured from E0.
 #pragma once
 
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

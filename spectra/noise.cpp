@@ -4,9 +4,9 @@
 
 #include "background/powers.h"
 #include "background/simq.h"
-#include "driver/freeform_write.h"
-#include "output/text_out.h"
-#include "output/layout.h"
+#include "common/freeform_write.h"
+#include "common/text_out.h"
+#include "common/layout.h"
 #include "spectra/noise_plot.h"
 
 namespace xas {

@@ -3,7 +3,7 @@
 // about 20 points above the edge.
 #pragma once
 
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

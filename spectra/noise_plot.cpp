@@ -1,7 +1,7 @@
 #include "spectra/noise_plot.h"
 
-#include "driver/freeform_write.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/text_out.h"
 
 namespace xas {
 

@@ -2,7 +2,7 @@
 // of every covered point and the r.m.s. level of each fitted range.
 #pragma once
 
-#include "driver/records.h"
+#include "common/records.h"
 
 namespace xas {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "driver/freeform_write.h"
-#include "output/text_out.h"
+#include "common/freeform_write.h"
+#include "common/text_out.h"
 
 namespace xas {
 

@@ -4,7 +4,7 @@
 
 #include "background/fit.h"
 #include "background/model.h"
-#include "driver/records.h"
+#include "common/records.h"
 #include "spectra/kaxis.h"
 
 namespace xas {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/records.h"
+#include "common/records.h"
 #include "spectra/kaxis.h"
 #include "spectra/signal.h"
 

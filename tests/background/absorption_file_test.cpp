@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "driver/naming.h"
-#include "driver/result_set.h"
-#include "output/text_out.h"
+#include "results/result_set.h"
+#include "common/text_out.h"
 #include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"

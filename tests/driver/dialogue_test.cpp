@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "driver/dialogue.h"
-#include "driver/records.h"
-#include "output/text_out.h"
+#include "common/records.h"
+#include "common/text_out.h"
 #include "support/expected_text.h"
 #include "support/memory_answers.h"
 #include "support/reader_run.h"

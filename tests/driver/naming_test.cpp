@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "driver/result_set.h"
-#include "output/text_out.h"
+#include "results/result_set.h"
+#include "common/text_out.h"
 #include "support/expected_text.h"
 #include "support/memory_answers.h"
 #include "support/run_program.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "output/text_out.h"
+#include "common/text_out.h"
 #include "support/expected_text.h"
 #include "support/memory_answers.h"
 #include "support/run_program.h"

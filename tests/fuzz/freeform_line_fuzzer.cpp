@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/freeform_read.h"
+#include "common/freeform_read.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include "driver/answers.h"
 #include "driver/driver.h"
 #include "fuzz_support.h"
-#include "output/text_out.h"
+#include "common/text_out.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "driver/naming.h"
-#include "output/text_out.h"
+#include "common/text_out.h"
 #include "support/expected_text.h"
 #include "support/result_file.h"
 #include "support/scratch_dir.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "driver/freeform_write.h"
+#include "common/freeform_write.h"
 
 namespace xas::test {
 

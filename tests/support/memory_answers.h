@@ -9,7 +9,7 @@
 
 #include "driver/answers.h"
 #include "driver/driver.h"
-#include "output/text_out.h"
+#include "common/text_out.h"
 
 namespace xas::test {
 

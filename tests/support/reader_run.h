@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "driver/avafile.h"
-#include "driver/records.h"
-#include "driver/warnings.h"
-#include "output/text_out.h"
+#include "common/records.h"
+#include "common/warnings.h"
+#include "common/text_out.h"
 #include "support/memory_answers.h"
 #include "support/scratch_dir.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "driver/naming.h"
-#include "driver/result_set.h"
-#include "output/text_out.h"
+#include "results/result_set.h"
+#include "common/text_out.h"
 
 namespace xas::test {
 

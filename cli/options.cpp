@@ -1,0 +1,290 @@
+#include "cli/options.h"
+
+#include "common/characters.h"
+#include "common/message_text.h"
+
+#include <cstddef>
+#include <string_view>
+
+#include "common/freeform_read.h"
+
+namespace xas {
+
+namespace {
+
+enum class Opt { columns, fluorescence, ncol, topdrawer, outdir, jobs, png, svg, quiet, help, version };
+
+struct OptionEntry {
+  Opt opt;
+  char short_name;  // 0: long form only
+  const char* long_name;
+  bool takes_value;
+};
+
+constexpr OptionEntry kOptions[] = {
+    {Opt::columns, 'c', "columns", true},   {Opt::fluorescence, 'f', "fluorescence", true},
+    {Opt::ncol, 'n', "ncol", true},         {Opt::topdrawer, 't', "topdrawer", false},
+    {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
+    {Opt::png, 0, "png", false},            {Opt::svg, 0, "svg", false},
+    {Opt::quiet, 'q', "quiet", false},      {Opt::help, 'h', "help", false},
+    {Opt::version, 'V', "version", false},
+};
+
+const OptionEntry* find_short(char c) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.short_name != 0 && entry.short_name == c) return &entry;
+  return nullptr;
+}
+
+const OptionEntry* find_long(std::string_view name) {
+  for (const OptionEntry& entry : kOptions)
+    if (name == entry.long_name) return &entry;
+  return nullptr;
+}
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// An optional sign and digits: meant as a column number, not a label.
+bool looks_numeric(std::string_view s) {
+  std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
+  if (i == s.size()) return false;
+  for (; i < s.size(); ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+// A whole number within [low, high]; false for anything else.
+bool number_in(std::string_view text, int low, int high, int* value) {
+  bool overflow = false;
+  int v = 0;
+  if (!parse_integer(text, &v, &overflow) || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+// A column list of -c or -f: items separated by commas, each a column number
+// or a label; `counts` says how many items the option takes.
+bool parse_column_list(std::string_view value, const std::string& option, const char* counts,
+                       std::size_t min_items, std::size_t max_items, std::vector<ColumnRef>* out,
+                       std::string* err) {
+  const std::string quoted = quote(value);
+  if (trim(value).empty()) {
+    *err = option + " needs a list of columns: " + counts;
+    return false;
+  }
+  std::vector<ColumnRef> refs;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t comma = value.find(',', start);
+    std::string_view item =
+        trim(value.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                                 : comma - start));
+    if (item.empty()) {
+      *err = "empty item in the column list " + quoted + " of " + option;
+      return false;
+    }
+    ColumnRef ref;
+    if (looks_numeric(item)) {
+      if (!number_in(item, 1, kWideMaxColumns, &ref.number)) {
+        *err = "column " + std::string(item) + " in " + quoted + " of " + option +
+               " is not between 1 and " + std::to_string(kWideMaxColumns);
+        return false;
+      }
+    } else {
+      for (char c : item)
+        if (is_blank(c)) {
+          *err = quote(item) + " in " + quoted + " of " + option +
+                 " is not a column: a column is a number or a one-word name";
+          return false;
+        }
+      ref.label = std::string(item);
+    }
+    refs.push_back(ref);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (refs.size() < min_items || refs.size() > max_items) {
+    *err = option + " takes " + counts + ", not " + std::to_string(refs.size()) + ": " + quoted;
+    return false;
+  }
+  *out = std::move(refs);
+  return true;
+}
+
+// Applies one option; `option` is the form the user wrote ("-c", "--columns").
+bool apply(const OptionEntry& entry, const std::string& option, std::string_view value,
+           Options* o, std::string* err) {
+  switch (entry.opt) {
+    case Opt::columns:
+      return parse_column_list(value, option, "2 columns (E,MU) or 3 (E,I0,I1)", 2, 3,
+                               &o->columns, err);
+    case Opt::fluorescence:
+      return parse_column_list(value, option, "3 columns (E,IF,I0)", 3, 3, &o->fluorescence, err);
+    case Opt::ncol:
+      if (number_in(value, 1, kWideMaxColumns, &o->ncol)) return true;
+      *err = option + " takes a number of columns from 1 to " + std::to_string(kWideMaxColumns) +
+             ", not " + quote(value);
+      return false;
+    case Opt::jobs:
+      if (number_in(value, 1, 1 << 30, &o->jobs)) return true;
+      *err = option + " takes a positive whole number, not " + quote(value);
+      return false;
+    case Opt::outdir:
+      if (value.empty()) {
+        *err = option + " needs a directory name";
+        return false;
+      }
+      o->outdir = std::string(value);
+      return true;
+    case Opt::topdrawer: o->topdrawer = true; return true;
+    case Opt::png: o->png = true; return true;
+    case Opt::svg: o->svg = true; return true;
+    case Opt::quiet: o->quiet = true; return true;
+    case Opt::help: o->help = true; return true;
+    case Opt::version: o->version = true; return true;
+  }
+  return false;
+}
+
+std::string needs_value(const std::string& option) { return "option " + option + " needs a value"; }
+
+}  // namespace
+
+bool parse_options(int argc, const char* const* argv, Options* options, std::string* err) {
+  Options o;
+  bool only_files = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (only_files || arg.size() < 2 || arg[0] != '-') {
+      if (arg.empty()) {
+        *err = "an empty FILE name";
+        return false;
+      }
+      o.files.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      only_files = true;
+      continue;
+    }
+    if (arg[1] == '-') {  // --name, --name=value, --name value
+      std::size_t eq = arg.find('=');
+      std::string_view name = arg.substr(2, eq == std::string_view::npos ? eq : eq - 2);
+      const OptionEntry* entry = find_long(name);
+      std::string option = "--" + std::string(name);
+      if (entry == nullptr) {
+        *err = "unknown option " + quote(option);
+        return false;
+      }
+      std::string_view value;
+      if (eq != std::string_view::npos) {
+        if (!entry->takes_value) {
+          *err = "option " + option + " takes no value";
+          return false;
+        }
+        value = arg.substr(eq + 1);
+      } else if (entry->takes_value) {
+        if (i + 1 == argc) {
+          *err = needs_value(option);
+          return false;
+        }
+        value = argv[++i];
+      }
+      if (!apply(*entry, option, value, &o, err)) return false;
+      continue;
+    }
+    for (std::size_t j = 1; j < arg.size(); ++j) {  // -x, bundled flags, -cVALUE, -c VALUE
+      const OptionEntry* entry = find_short(arg[j]);
+      std::string option = std::string("-") + arg[j];
+      if (entry == nullptr) {
+        *err = "unknown option " + quote(option);
+        return false;
+      }
+      if (!entry->takes_value) {
+        apply(*entry, option, {}, &o, err);
+        continue;
+      }
+      std::string_view value = arg.substr(j + 1);
+      if (value.empty()) {
+        if (i + 1 == argc) {
+          *err = needs_value(option);
+          return false;
+        }
+        value = argv[++i];
+      }
+      if (!apply(*entry, option, value, &o, err)) return false;
+      break;
+    }
+  }
+  if (!o.columns.empty() && !o.fluorescence.empty()) {
+    *err = "-c and -f cannot be given together: -c is for absorption or I0 and I1, -f for "
+           "fluorescence";
+    return false;
+  }
+  if (o.files.empty() && !o.help && !o.version) {
+    *err = "no FILE given";
+    return false;
+  }
+  *options = std::move(o);
+  return true;
+}
+
+std::string usage_text() {
+  std::string text =
+      "Usage: xasreduce [OPTIONS] FILE...\n"
+      "       xasreduce             (the dialogue: answers on standard input)\n"
+      "\n"
+      "Reduces every FILE, a table of X-ray absorption data, without a question and\n"
+      "as the dialogue does for the same answers: edge, pre-edge line, background,\n"
+      "jump, normalised EXAFS chi(k), its Fourier transform and the noise. Results\n"
+      "go to DIR as BASE.gabs, BASE.gexa and BASE.gfou, with BASE.log holding the\n"
+      "dialogue's report; standard output carries a tab-separated summary table.\n"
+      "\n"
+      "Options:\n"
+      "  -c, --columns E,MU     energy and absorption columns\n"
+      "  -c, --columns E,I0,I1  energy, I0 and I1 columns: absorption ln(I0/I1)\n"
+      "  -f, --fluorescence E,IF,I0\n"
+      "                         energy, fluorescence and I0: absorption IF/I0\n"
+      "                         (a column is a number from 1 to 64 or a name)\n"
+      "  -n, --ncol N           numbers read from each data line, 1 to 64\n"
+      "                         (default: those of the first data line)\n"
+      "  -t, --topdrawer        also the four TopDrawer scripts\n"
+      "  -o, --outdir DIR       results in DIR, created when missing (default: .)\n"
+      "  -j, --jobs N           spectra reduced at once (default: one per core)\n"
+      "      --png              also draw BASE.png of each spectrum (needs gnuplot)\n"
+      "      --svg              also draw BASE.svg of each spectrum (needs gnuplot)\n"
+      "  -q, --quiet            no progress line\n"
+      "  -h, --help             this text\n"
+      "  -V, --version          the version\n"
+      "  --                     every later argument is a FILE\n"
+      "A FILE \"-\" is the file of that name, not standard input.\n"
+      "\n"
+      "Without -c or -f a table of two numbers per line is energy and absorption;\n"
+      "otherwise the columns are chosen by name, from XDI \"# Column.N:\" lines or\n"
+      "from the last comment line before the data (one word per column). Known\n"
+      "names, in any case:\n";
+  for (const KnownNames& group : known_column_names()) {
+    std::string line = "  " + std::string(group.what);
+    line.resize(16, ' ');
+    for (std::size_t i = 0; i < group.names.size(); ++i) {
+      if (i > 0) line += ' ';
+      line += group.names[i];
+    }
+    text += line + "\n";
+  }
+  text +=
+      "The absorption is taken first, then I0 with I1, then fluorescence with I0.\n"
+      "\n"
+      "Example:\n"
+      "  xasreduce -o results -c energy,i0,itrans scan*.xdi > summary.tsv\n"
+      "\n"
+      "Exit status: 0 when every file was reduced; 1 when at least one was refused\n"
+      "(the others are still reduced); 2 for a usage error, before any reduction.\n";
+  return text;
+}
+
+}  // namespace xas
