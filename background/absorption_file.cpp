@@ -16,6 +16,10 @@ void write_absorption_header(const Edge& edge, const Background& background, Tex
       "# Columns: 1-Energy 2-abs. 3-der. 4-bck 5-abs-lin 6-norm 7-noise"));
 }
 
+void write_average_noise(float sxave, TextOut& out) {
+  out.record(FreeFormRecord().add_text("# average r m s noise = ").add_real(sxave));
+}
+
 void write_absorption_rows(const Data& data, const Deriv& deriv, float e0, const PointValues& fit,
                            const PointValues& anor, TextOut& out) {
   const float low = e0 * 0.998f;

@@ -133,12 +133,12 @@ bool check_edge_energy(const Data& data, const Edge& edge, double curvature, War
   const float low = data.energy(edge.i1), high = data.energy(edge.i2 + 1);
   const std::string band = "the edge band (" + ev_range(low, high) + ")";
   if (!std::isfinite(e0)) {
-    *err = "xasreduce: no edge energy: the parabola through the derivative over " + band +
+    *err = "no edge energy: the parabola through the derivative over " + band +
            " has no vertex";
     return false;
   }
   if (e0 < data.energy(1) || e0 > data.energy(data.n)) {
-    *err = "xasreduce: no edge energy: the vertex of the derivative parabola over " + band +
+    *err = "no edge energy: the vertex of the derivative parabola over " + band +
            " lies at " + ev(e0) + ", outside the data (" +
            ev_range(data.energy(1), data.energy(data.n)) + ")";
     return false;
@@ -146,7 +146,7 @@ bool check_edge_energy(const Data& data, const Edge& edge, double curvature, War
   const bool in_band = e0 >= low && e0 <= high;
   if (!(curvature < 0.0)) {
     if (!in_band) {
-      *err = "xasreduce: no edge energy: the derivative has no maximum at its steepest rise (its"
+      *err = "no edge energy: the derivative has no maximum at its steepest rise (its"
              " parabola over " + band + " has a minimum, at " + ev(e0) + ")";
       return false;
     }
@@ -159,7 +159,7 @@ bool check_edge_energy(const Data& data, const Edge& edge, double curvature, War
   // of the band, the vertex belongs to no feature of the edge.
   const float reach = edge.ewl + (edge.ewl - low);
   if (e0 > reach) {
-    *err = "xasreduce: no edge energy: the maximum of the derivative parabola over " + band +
+    *err = "no edge energy: the maximum of the derivative parabola over " + band +
            " lies at " + ev(e0) + ", past the white line at " + ev(edge.ewl) +
            " by more than the white line stands above the band";
     return false;
@@ -177,12 +177,17 @@ bool check_edge_energy(const Data& data, const Edge& edge, double curvature, War
 bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Warnings& warnings,
                  std::string* err) {
   const int n = data.n;
+  deriv.n = 0;
+  // A slot skipped for equal energies keeps what it held: zero at the start
+  // of a reduction.
+  deriv.emid.resize(n);
+  deriv.slope.resize(n);
   if (n < 4) {
-    *err = "xasreduce: " + std::to_string(n) + " data points are too few to locate an edge";
+    *err = std::to_string(n) + " data points are too few to locate an edge";
     return false;
   }
   if (!(data.energy(n) > data.energy(1))) {
-    *err = "xasreduce: the energies do not rise from the first point to the last";
+    *err = "the energies do not rise from the first point to the last";
     return false;
   }
 
@@ -190,7 +195,7 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
   edge.emax = deriv.emid(m);
   edge.apm = deriv.slope(m);
   if (!(edge.apm > 0.0f)) {
-    *err = "xasreduce: no absorption edge: the absorption never rises";
+    *err = "no absorption edge: the absorption never rises";
     return false;
   }
 
@@ -211,7 +216,7 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
     if (count == 1) ++edge.i2;
   }
   if (edge.i1 < 1 || edge.i2 > deriv.n) {
-    *err = "xasreduce: no edge band: the steepest rise (at " + ev(edge.emax) +
+    *err = "no edge band: the steepest rise (at " + ev(edge.emax) +
            ") is too close to the " + (edge.i1 < 1 ? "first" : "last") +
            " point of the data for the three slopes its parabola needs";
     return false;
@@ -226,7 +231,7 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
   int c = m;
   while (c <= deriv.n && !(deriv.slope(c) < 0.0f)) ++c;
   if (c > deriv.n) {
-    *err = "xasreduce: no white line: the absorption never falls above the edge";
+    *err = "no white line: the absorption never falls above the edge";
     return false;
   }
   edge.ewl = (deriv.emid(c - 1) * deriv.slope(c) - deriv.emid(c) * deriv.slope(c - 1)) /

@@ -16,8 +16,8 @@ class Warnings;
 // held before (zero at the start of the run).
 struct Deriv {
   int n = 0;  // index of the last slope computed
-  OneBased<float, kMaxPoints> emid;   // (e(i) + e(i+1)) / 2, keV
-  OneBased<float, kMaxPoints> slope;  // (a(i+1) - a(i)) / (e(i+1) - e(i)), per keV
+  PointValues emid;   // (e(i) + e(i+1)) / 2, keV
+  PointValues slope;  // (a(i+1) - a(i)) / (e(i+1) - e(i)), per keV
 };
 
 // The landmarks of the edge (energies in keV).
@@ -31,7 +31,8 @@ struct Edge {
   float e0 = 0.0f;     // edge energy E0
 };
 
-// Fills deriv and edge from the spectrum (energies in keV). A singular
+// Fills deriv (sized to the points, its slots kept where no slope is
+// computed) and edge from the spectrum (energies in keV). A singular
 // parabola prints "insufficient precision!!!" on the screen and the run goes
 // on. Fails, with a message for the user, when the data show no edge to
 // work from; warns of an edge energy that is worth a second look.

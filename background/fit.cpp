@@ -130,7 +130,7 @@ bool fit_background(const Edge& edge, const PointValues& k, Data& data, Deriv& d
             ? "point 2 alone (" + ev(data.energy(2)) + ")"
             : "points 2 to " + std::to_string(pre_edge_points + 1) + " (" + ev(data.energy(2)) +
                   " to " + ev(data.energy(pre_edge_points + 1)) + ")";
-    *err = "xasreduce: no pre-edge line: its fit over " + points + " is singular";
+    *err = "no pre-edge line: its fit over " + points + " is singular";
     return false;
   }
   if (pre_edge_points == 1)
@@ -177,7 +177,7 @@ bool fit_background(const Edge& edge, const PointValues& k, Data& data, Deriv& d
   // short range of energy, leave the polynomial, extrapolated to the edge,
   // to set the jump: worth a second look.
   if (fitted < npar) {
-    *err = "xasreduce: too few points more than 30 eV above the edge to fit the background: " +
+    *err = "too few points more than 30 eV above the edge to fit the background: " +
            std::to_string(fitted) + " for " + std::to_string(npar) + " parameters";
     return false;
   }
@@ -215,7 +215,7 @@ bool fit_background(const Edge& edge, const PointValues& k, Data& data, Deriv& d
 bool check_jump(const Data& data, const Background& background, std::string* err) {
   const float ajump = background.ajump;
   if (!(ajump > 0.0f && std::isfinite(ajump))) {
-    *err = "xasreduce: the background fit gives an edge jump of " + std::to_string(ajump) +
+    *err = "the background fit gives an edge jump of " + std::to_string(ajump) +
            ": no absorption edge to normalise to";
     return false;
   }
@@ -230,7 +230,7 @@ bool check_jump(const Data& data, const Background& background, std::string* err
   if (ajump > kRunawayJump * range) {
     char buf[160];
     std::snprintf(buf, sizeof buf,
-                  "xasreduce: the background fit ran away: an edge jump of %g where the"
+                  "the background fit ran away: an edge jump of %g where the"
                   " absorption spans only %g",
                   static_cast<double>(ajump), static_cast<double>(range));
     *err = buf;

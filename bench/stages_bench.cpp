@@ -14,18 +14,15 @@
 #include "background/absorption_file.h"
 #include "background/edge.h"
 #include "background/fit.h"
-#include "background/model.h"
+#include "common/records.h"
+#include "common/text_out.h"
+#include "common/warnings.h"
 #include "driver/answers.h"
 #include "driver/avafile.h"
 #include "driver/dialogue.h"
 #include "driver/driver.h"
-#include "driver/naming.h"
-#include "common/records.h"
-#include "results/result_set.h"
-#include "common/warnings.h"
-#include "output/data_files.h"
-#include "output/plot_scripts.h"
-#include "common/text_out.h"
+#include "driver/reduction.h"
+#include "driver/result_files.h"
 #include "spectra/kaxis.h"
 #include "spectra/noise.h"
 #include "spectra/signal.h"
@@ -86,141 +83,129 @@ struct MemoryAnswers {
   ~MemoryAnswers() { std::fclose(in); }
 };
 
-// The records of a run, its screen and its result files on /dev/null.
+// The records of a run, its screen on /dev/null.
 struct Records {
-  xas::DataFile file;
-  xas::Data data;
-  xas::Logic logic;
-  int itop = 0;
-  xas::Deriv deriv;
-  xas::Edge edge;
-  xas::Model model;
-  xas::Background background;
-  xas::Exafs exafs;
-  int ne0 = 0;
-  xas::Normalised normalised;
-  xas::TransformParams params;
-  xas::Fourie fourie;
-  xas::NoiseEstimate noise;
+  xas::Request request;
+  xas::DataText text;
+  xas::Reduction r;
   xas::TextOut screen{null_fd()};
-  xas::TextOut gabs{null_fd()};
-  xas::TextOut topn{null_fd()};
 };
 
-// The records of a run brought up to the end of the transform, on the heap:
-// they are megabytes.
+// The records of a run loaded and reduced, on the heap.
 std::unique_ptr<Records> prepared(const std::string& data) {
-  auto r = std::make_unique<Records>();
+  auto records = std::make_unique<Records>();
   MemoryAnswers in(data, 1);
   xas::Warnings warnings;
   std::string err;
-  if (!xas::avafile(in.answers, xas::ReadingRules(), r->screen, warnings, r->file, r->data, &err) ||
-      !xas::check_points(r->file, r->data, &err) ||
-      !xas::ask_plot(in.answers, r->screen, r->itop, &err))
+  xas::Opened opened;
+  if (!xas::avafile(in.answers, xas::dialogue_rules(), -1, records->screen, warnings,
+                    &records->request, &records->text, records->r.data, &opened, &err) ||
+      !xas::check_points(records->r.data, "data", &err) ||
+      !xas::ask_plot(in.answers, records->screen, &records->request, &err))
     std::abort();
-  xas::energies_to_kev(r->data, r->screen);
-  if (!xas::locate_edge(r->data, r->deriv, r->edge, r->screen, warnings, &err)) std::abort();
-  xas::wave_numbers(r->data, r->edge.e0, r->exafs, r->ne0);
-  if (!xas::fit_background(r->edge, r->exafs.k, r->data, r->deriv, r->logic, r->model,
-                           r->background, r->screen, warnings, &err) ||
-      !xas::check_jump(r->data, r->background, &err))
-    std::abort();
-  xas::extract_signal(r->data, r->model, r->background, r->logic, r->exafs, r->normalised,
-                      r->screen);
-  xas::choose_transform(r->data, r->exafs, r->logic, r->params, r->screen);
-  xas::fourier_transform(r->exafs, r->params, r->logic, r->fourie);
-  return r;
+  if (!xas::reduce(xas::ReductionSettings(), records->r, &err)) std::abort();
+  return records;
 }
 
 void BM_ReadTable(benchmark::State& state) {
   const std::string& data = data_file(static_cast<int>(state.range(0)));
-  auto r = std::make_unique<Records>();
+  auto records = std::make_unique<Records>();
   for (auto _ : state) {
     MemoryAnswers in(data, 1);
     xas::Warnings warnings;
     std::string err;
-    benchmark::DoNotOptimize(
-        xas::avafile(in.answers, xas::ReadingRules(), r->screen, warnings, r->file, r->data, &err));
+    xas::Opened opened;
+    benchmark::DoNotOptimize(xas::avafile(in.answers, xas::dialogue_rules(), -1, records->screen,
+                                          warnings, &records->request, &records->text,
+                                          records->r.data, &opened, &err));
   }
 }
 
 template <void (*Stage)(Records&)>
 void BM_Stage(benchmark::State& state) {
-  std::unique_ptr<Records> r = prepared(data_file(static_cast<int>(state.range(0))));
-  for (auto _ : state) Stage(*r);
+  std::unique_ptr<Records> records = prepared(data_file(static_cast<int>(state.range(0))));
+  for (auto _ : state) Stage(*records);
 }
 
 // Each repetition gets warnings of its own, so that none pile up.
-void edge(Records& r) {
+void edge(Records& records) {
+  xas::Reduction& r = records.r;
   xas::Warnings warnings;
   std::string err;
-  xas::locate_edge(r.data, r.deriv, r.edge, r.screen, warnings, &err);
+  xas::locate_edge(r.data, r.deriv, r.edge, records.screen, warnings, &err);
 }
-void wave_numbers(Records& r) { xas::wave_numbers(r.data, r.edge.e0, r.exafs, r.ne0); }
-void background(Records& r) {
+void wave_numbers(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::wave_numbers(r.data, r.edge.e0, r.exafs, r.ne0);
+}
+void background(Records& records) {
+  xas::Reduction& r = records.r;
   xas::Warnings warnings;
   std::string err;
   xas::fit_background(r.edge, r.exafs.k, r.data, r.deriv, r.logic, r.model, r.background,
-                      r.screen, warnings, &err);
+                      records.screen, warnings, &err);
 }
-void signal(Records& r) {
-  xas::extract_signal(r.data, r.model, r.background, r.logic, r.exafs, r.normalised, r.screen);
+void signal(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::extract_signal(r.data, r.model, r.background, r.logic, r.exafs, r.normalised,
+                      records.screen);
 }
-void transform_1(Records& r) { xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 1); }
-void transform_2(Records& r) { xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 2); }
-void noise(Records& r) { xas::estimate_noise(r.edge.e0, r.data, r.screen, r.gabs, &r.topn, r.noise); }
-void absorption_rows(Records& r) {
+void transform_1(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 1);
+}
+void transform_2(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::fourier_transform(r.exafs, r.params, r.logic, r.fourie, 2);
+}
+void noise(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::estimate_noise(r.edge.e0, r.data, records.screen, r.noise);
+}
+void absorption_rows(Records& records) {
+  xas::Reduction& r = records.r;
+  xas::TextOut gabs(null_fd());
   xas::write_absorption_rows(r.data, r.deriv, r.edge.e0, r.normalised.fit, r.normalised.anor,
-                             r.gabs);
+                             gabs);
+  gabs.flush();
 }
-void result_files(Records& r) {
-  // The files written after the transform, each a new temporary in the
-  // scratch directory, renamed into place as a set.
-  xas::ResultSet results(g_workdir);
+void result_files(Records& records) {
+  // Every file of the set, each a new temporary in the scratch directory,
+  // synced and renamed into place as a set.
+  xas::ResultOptions options;
+  options.directory = g_workdir;
+  options.base = "bench";
+  xas::TextOut screen(null_fd());
   std::string err;
-  auto open = [&](const xas::ResultKind& kind) {
-    bool exists = false;
-    xas::TextOut* out = xas::open_result_file(results, kind, "bench", &exists, &err);
-    if (out == nullptr) std::abort();
-    return out;
-  };
-  xas::write_fourier_file(r.params, r.fourie, *open(xas::kFourierFile));
-  xas::write_exafs_file(r.data, r.edge, r.background, r.exafs, r.ne0, *open(xas::kExafsFile));
-  xas::write_absorption_plot(r.file.file, r.data, r.deriv, r.edge, r.background, r.normalised.fit,
-                             *open(xas::kAbsorptionPlotFile));
-  const xas::ExafsPlotLimits limits = xas::exafs_plot_limits(r.data, r.exafs, r.normalised.examax);
-  xas::write_exafs_plot(r.file.file, limits, r.exafs, r.ne0, *open(xas::kExafsPlotFile));
-  xas::write_fourier_plot(r.file.file, r.params, r.fourie, *open(xas::kFourierPlotFile));
-  if (!results.commit(&err)) std::abort();
+  if (!xas::write_results(records.request, records.r, std::string(), options, screen, &err))
+    std::abort();
 }
 
 // A whole run as the dialogue makes it: records made anew, every stage, the
 // result set committed in the scratch directory.
 void BM_WholeRun(benchmark::State& state) {
   const std::string& data = data_file(static_cast<int>(state.range(0)));
-  xas::RunOptions options;
+  xas::DialogueOptions options;
   options.directory = g_workdir;
   for (auto _ : state) {
     MemoryAnswers in(data, 1);
     xas::TextOut screen(null_fd());
-    xas::Reducer reducer;
-    xas::Outcome outcome;
-    if (reducer.run(in.answers, screen, options, outcome) != 0) std::abort();
+    if (xas::run_dialogue(in.answers, screen, options).status != 0) std::abort();
   }
 }
 
-// Whole runs as the command line makes them, one after the other: one
-// Reducer whose records are reused.
+// Whole runs as the command line makes them, one after the other: records
+// whose memory is reused.
 void BM_WholeRunReused(benchmark::State& state) {
   const std::string& data = data_file(static_cast<int>(state.range(0)));
-  xas::RunOptions options;
+  xas::DialogueOptions options;
   options.directory = g_workdir;
-  xas::Reducer reducer;
+  xas::Reduction records;
+  options.records = &records;
   for (auto _ : state) {
     MemoryAnswers in(data, 1);
     xas::TextOut screen(null_fd());
-    xas::Outcome outcome;
-    if (reducer.run(in.answers, screen, options, outcome) != 0) std::abort();
+    if (xas::run_dialogue(in.answers, screen, options).status != 0) std::abort();
   }
 }
 
@@ -234,7 +219,7 @@ BENCHMARK(BM_Stage<transform_1>)->Name("BM_Transform1Thread")->Arg(0)->Arg(1)->U
 BENCHMARK(BM_Stage<transform_2>)->Name("BM_Transform2Threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<noise>)->Name("BM_Noise")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stage<absorption_rows>)->Name("BM_AbsorptionRows")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Stage<result_files>)->Name("BM_DataFilesAndScripts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stage<result_files>)->Name("BM_ResultSet")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WholeRunReused)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -22,6 +22,12 @@ const std::vector<KnownNames>& known_column_names() {
 
 namespace {
 
+// The columns as the choice finds them; nab 0 with ni0 and ni1 (or nif and
+// ni0) for the intensity modes.
+struct Columns {
+  int ncol = 0, ne = 0, nab = 0, ni0 = 0, ni1 = 0, nif = 0;
+};
+
 const char kHint[] = "give the columns with -c E,MU or -c E,I0,I1 or -f E,IF,I0";
 
 bool same_name(std::string_view a, std::string_view b) {
@@ -144,7 +150,7 @@ bool check_reach(const Columns& c, bool ncol_given, std::string* refusal) {
 }  // namespace
 
 bool resolve_columns(const FileHead& head, const std::vector<ColumnRef>& columns,
-                     const std::vector<ColumnRef>& fluorescence, int ncol, Columns* out,
+                     const std::vector<ColumnRef>& fluorescence, int ncol, Request* out,
                      std::string* refusal) {
   if (head.numbers == 0) {
     *refusal = "no data line: no line outside the comments holds a number";
@@ -187,7 +193,13 @@ bool resolve_columns(const FileHead& head, const std::vector<ColumnRef>& columns
     }
   }
   if (!check_reach(c, ncol >= 1, refusal)) return false;
-  *out = c;
+  out->ncol = c.ncol;
+  out->energy = c.ne;
+  out->absorption = c.nab;
+  out->i0 = c.ni0;
+  out->i1 = c.ni1;
+  out->fluorescence = c.nif;
+  out->mode = c.nab >= 1 ? Mode::absorption : c.nif >= 1 ? Mode::fluorescence : Mode::intensities;
   return true;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/column_labels.h"
-#include "driver/columns.h"
+#include "driver/request.h"
 
 namespace xas {
 
@@ -41,8 +41,9 @@ const std::vector<KnownNames>& known_column_names();
 // the energy is column 1 and the absorption column 2, as the dialogue reads
 // such a table. Fails with a one-line message (without the file's name) when
 // the choice cannot be made.
+// Fills the request's ncol, mode and columns.
 bool resolve_columns(const FileHead& head, const std::vector<ColumnRef>& columns,
-                     const std::vector<ColumnRef>& fluorescence, int ncol, Columns* out,
+                     const std::vector<ColumnRef>& fluorescence, int ncol, Request* out,
                      std::string* refusal);
 
 }  // namespace xas

@@ -1,17 +1,11 @@
 #include "cli/column_labels.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <string_view>
 
 #include "common/characters.h"
 #include "common/freeform_read.h"
-#include "terminal/line_reader.h"
+#include "common/text_lines.h"
+#include "driver/request.h"
 
 namespace xas {
 
@@ -65,7 +59,7 @@ void take_xdi_column(std::string_view text, std::vector<std::string>* labels) {
   text.remove_prefix(7);
   int n = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || n < 1 || n > static_cast<int>(kWideLineWidth)) return;
+  if (ec != std::errc() || n < 1 || n > 4096) return;
   text = skip_blanks(text.substr(static_cast<std::size_t>(end - text.data())));
   if (text.empty() || text[0] != ':') return;
   std::vector<std::string> value = words(text.substr(1));
@@ -77,15 +71,15 @@ void take_xdi_column(std::string_view text, std::vector<std::string>* labels) {
 
 }  // namespace
 
-FileHead scan_head(std::FILE* in, std::size_t width) {
+FileHead scan_head(std::string_view file_text) {
   FileHead head;
-  LineReader lines(in, width);
+  TextLines lines(file_text);
   std::string_view line;
   bool xdi_fields = false;
   std::vector<std::string> xdi_labels;
   std::string header;  // the last comment or header line with any text
   while (lines.next(&line)) {
-    if (lines.lines_read() == 1) xdi_fields = is_xdi_version_line(line);
+    if (lines.number() == 1) xdi_fields = is_xdi_version_line(line);
     if (!line.empty() && line[0] == '#') {
       std::string_view text = content(line);
       if (xdi_fields) {
@@ -97,8 +91,8 @@ FileHead scan_head(std::FILE* in, std::size_t width) {
       if (!text.empty()) header.assign(text);
       continue;
     }
-    // Every number a line holds: no line of `width` characters holds more
-    // items than it has characters, plus one.
+    // Every number a line holds: no line holds more items than it has
+    // characters, plus one.
     LineValues values = count_values(line, static_cast<int>(line.size()) + 1);
     if (values.numbers == 0) {
       std::string_view text = content(line);
@@ -115,29 +109,6 @@ FileHead scan_head(std::FILE* in, std::size_t width) {
     break;
   }
   return head;
-}
-
-bool scan_file_head(const std::string& path, FileHead* head, std::string* err) {
-  std::FILE* stream = nullptr;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  int error = errno;
-  if (fd >= 0) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-      error = errno;
-    else if (S_ISDIR(st.st_mode))
-      error = EISDIR;
-    else if ((stream = fdopen(fd, "r")) == nullptr)
-      error = errno;
-    if (stream == nullptr) ::close(fd);
-  }
-  if (stream == nullptr) {
-    *err = "cannot open '" + path + "': " + std::strerror(error);
-    return false;
-  }
-  *head = scan_head(stream);
-  std::fclose(stream);
-  return true;
 }
 
 }  // namespace xas

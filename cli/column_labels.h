@@ -6,12 +6,9 @@
 // comment line with one word per column.
 #pragma once
 
-#include <cstddef>
-#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "driver/avafile.h"
 
 namespace xas {
 
@@ -27,18 +24,14 @@ struct FileHead {
   int numbers = 0;
 };
 
-// Reads the head of a text stream, line by line as the data reader does,
-// keeping `width` characters of each line. Labels come from the XDI fields
+// Reads the head of a data file's text, line by line as the data reader
+// does. Labels come from the XDI fields
 // "# Column.N: name [units]" (N from 1, in a file whose first line is the XDI
 // version line, before its field-end or header-end line); otherwise
 // from the last line before the first data line that is a comment or a header
 // (not blank, no number), when it holds exactly one word per number of the
 // first data line. Words are separated by blanks or tabs; the leading "#"
 // characters and blanks of the line are not part of them.
-FileHead scan_head(std::FILE* in, std::size_t width = kWideLineWidth);
-
-// The same for a named file. Fails with the system's reason when the file
-// cannot be opened or is a directory.
-bool scan_file_head(const std::string& path, FileHead* head, std::string* err);
+FileHead scan_head(std::string_view text);
 
 }  // namespace xas

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/answers.h"
 #include "cli/command_line.h"
-#include "driver/driver.h"
 #include "common/error_stream.h"
-#include "results/temporaries.h"
 #include "common/text_out.h"
+#include "driver/answers.h"
+#include "driver/driver.h"
+#include "results/temporaries.h"
 
 namespace {
 
@@ -31,22 +31,23 @@ void fill_standard_descriptors() {
   }
 }
 
+void warn(const std::vector<std::string>& warnings) {
+  for (const std::string& text : warnings) xas::error_line("xasreduce: warning: " + text);
+}
+
 int run_dialogue() {
   xas::TextOut screen(1);
   xas::Answers answers(stdin, &screen);
-  xas::RunOptions options;
-  options.on_warnings = [&screen](const std::vector<std::string>& warnings) {
+  xas::DialogueOptions options;
+  options.answers_fd = 0;
+  const xas::DialogueOutcome outcome = xas::run_dialogue(answers, screen, options, warn);
+  if (outcome.status != 0) {
     screen.flush();
-    for (const std::string& text : warnings) xas::error_line("xasreduce: warning: " + text);
-  };
-  xas::Reducer reducer;
-  xas::Outcome outcome;
-  const int status = reducer.run(answers, screen, options, outcome);
-  if (status != 0) {
-    screen.flush();
-    xas::error_line(outcome.message);
+    // The program's name goes in front of every message but the opening
+    // failure, whose text stands as the program has always written it.
+    xas::error_line(outcome.specified ? outcome.message : "xasreduce: " + outcome.message);
   }
-  return status;
+  return outcome.status;
 }
 
 }  // namespace

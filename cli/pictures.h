@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/reduction.h"
+#include "driver/request.h"
 
 namespace xas {
+
+class ResultSet;
 
 // The directory that holds the gnuplot scripts; empty when there is none.
 std::string script_directory();
@@ -17,15 +20,32 @@ std::string script_directory();
 // Whether gnuplot can be run (it is looked for on PATH).
 bool gnuplot_found();
 
-// Draws the reduction whose results are DIR/BASE.* as DIR/BASE.<term>
-// (term "png" or "svg"). Fails with a message that says why.
-bool draw_spectrum(const std::string& directory, const Outcome& outcome, const std::string& term,
-                   std::string* err);
+// What the picture of one spectrum shows besides its result files.
+struct PictureValues {
+  std::string name;  // the data file's name, as the title shows it
+  float e0 = 0, ewl = 0, jump = 0;
+  bool averaged = false;  // an average noise was found
+  float noise = 0;
+  float kmin = 0, kmax = 0, dk = 0, wh = 0;
+  float pre_end = 0, fit_start = 0;  // eV: last pre-edge point, first fitted point
+};
+PictureValues picture_values(const Request& request, const Reduction& reduction);
 
-// One spectrum of a series: its place in the series (from 1) and its outcome.
+// Draws the spectrum whose result files are in the set (their temporaries,
+// before the commit) as BASE.<term> (term "png" or "svg") of the set. When it
+// cannot be drawn the earlier picture of that name is removed with the commit
+// and the message says why.
+bool draw_spectrum(ResultSet& set, const std::string& base, const PictureValues& values,
+                   const std::string& term, std::string* err);
+
+// One spectrum of a series, at its place in the series (from 1).
 struct SeriesEntry {
   int place = 0;
-  const Outcome* outcome = nullptr;
+  std::string name;
+  float e0 = 0, jump = 0;
+  bool averaged = false;
+  float noise = 0;
+  std::string gfou;  // the path of its .gfou file
 };
 
 // Draws E0, jump and noise against the place in the series and every |FT|

@@ -1,5 +1,7 @@
 #include "common/error_stream.h"
 
+#include "common/write_all.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,20 +10,21 @@
 
 namespace xas {
 
+namespace {
+
+std::mutex g_lock;
+
+}  // namespace
+
 void error_line(std::string_view text) {
-  static std::mutex lock;
   std::string line(text);
   if (line.empty() || line.back() != '\n') line += '\n';
-  const std::lock_guard<std::mutex> hold(lock);
-  const char* p = line.data();
-  std::size_t left = line.size();
-  while (left > 0) {
-    const ssize_t n = ::write(2, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // nothing more can be said
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  error_text(line);
+}
+
+void error_text(std::string_view text) {
+  const std::lock_guard<std::mutex> hold(g_lock);
+  write_all(2, text.data(), text.size());  // a failure leaves nothing more to say
 }
 
 }  // namespace xas

@@ -1,6 +1,5 @@
-// The shared records of the driver: the spectrum (`data`), the name of the
-// data file that was read (`file`) and the two stage switches (`logic`), with
-// the fixed-capacity containers every stage uses.
+// The shared records of the reduction: the spectrum (`data`) and the two
+// stage switches (`logic`), with the containers every stage uses.
 #pragma once
 
 #include <algorithm>
@@ -8,11 +7,13 @@
 #include <cassert>
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace xas {
 
-// Largest number of points a data set may hold.
-inline constexpr int kMaxPoints = 15000;
+// The most points the dialogue reads from a data file (its banner says so);
+// the command line and the library take spectra of any length.
+inline constexpr int kDialoguePoints = 15000;
 
 // A fixed-capacity array indexed from 1 to N, as the reduction's formulas are written.
 template <typename T, int N>
@@ -65,8 +66,35 @@ class FixedText {
 
 using Name90 = FixedText<90>;
 
+// One value per point, indexed from 1 to size() as the formulas are written.
+// Sized by the stage that fills it; a new size starts from zeros.
+template <typename T>
+class Points {
+ public:
+  // n zero values (the capacity is kept for the next spectrum).
+  void zero(int n) { v_.assign(static_cast<std::size_t>(std::max(n, 0)), T{}); }
+  // n values: those held are kept, new ones are zero.
+  void resize(int n) { v_.resize(static_cast<std::size_t>(std::max(n, 0)), T{}); }
+  T& operator()(int i) {
+    assert(i >= 1 && i <= size());
+    return v_[static_cast<std::size_t>(i - 1)];
+  }
+  const T& operator()(int i) const {
+    assert(i >= 1 && i <= size());
+    return v_[static_cast<std::size_t>(i - 1)];
+  }
+  int size() const { return static_cast<int>(v_.size()); }
+  // Element 1 is at [0]; for the loops that work on raw memory.
+  T* begin() { return v_.data(); }
+  const T* begin() const { return v_.data(); }
+  const std::vector<T>& values() const { return v_; }
+
+ private:
+  std::vector<T> v_;
+};
+
 // One single-precision value per point.
-using PointValues = OneBased<float, kMaxPoints>;
+using PointValues = Points<float>;
 
 // pi in single precision, as the normalisation and the transform window use it.
 inline constexpr float kPi = 3.1415927f;
@@ -75,10 +103,27 @@ inline constexpr float kPi = 3.1415927f;
 // keV from the driver's unit step on.
 struct Data {
   int n = 0;
-  OneBased<float, kMaxPoints> energy;
-  OneBased<float, kMaxPoints> absorption;
-  OneBased<float, kMaxPoints> abs_lin;  // absorption less the pre-edge line
-  OneBased<float, kMaxPoints> noise;    // |residual| of the local noise fit
+  PointValues energy;
+  PointValues absorption;
+  PointValues abs_lin;  // absorption less the pre-edge line
+  PointValues noise;    // |residual| of the local noise fit
+
+  // n points, every value zero.
+  void zero(int points) {
+    n = points;
+    energy.zero(points);
+    absorption.zero(points);
+    abs_lin.zero(points);
+    noise.zero(points);
+  }
+  // n points: the values held are kept, new ones are zero.
+  void resize(int points) {
+    n = points;
+    energy.resize(points);
+    absorption.resize(points);
+    abs_lin.resize(points);
+    noise.resize(points);
+  }
 };
 
 // logic: the stage switches; each is set to 'S' right before its stage runs.

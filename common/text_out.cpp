@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/freeform_write.h"
+#include "common/write_all.h"
 
 namespace xas {
 
@@ -16,20 +17,7 @@ TextOut::TextOut(int fd) : fd_(fd), buf_(new char[kBuffer]) {}
 
 bool TextOut::flush() {
   if (fd_ < 0) return true;
-  const char* p = buf_.get();
-  std::size_t left = used_;
-  while (left > 0 && error_ == 0) {
-    const ssize_t written = ::write(fd_, p, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error_ = errno;
-    } else if (written == 0) {
-      error_ = EIO;  // no progress: the device takes nothing more
-    } else {
-      p += written;
-      left -= static_cast<std::size_t>(written);
-    }
-  }
+  if (error_ == 0 && used_ > 0) error_ = write_all(fd_, buf_.get(), used_);
   used_ = 0;
   return error_ == 0;
 }

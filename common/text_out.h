@@ -34,6 +34,12 @@ class TextOut {
   int error() const { return error_; }
   // What was written to a text kept in memory.
   const std::string& text() const { return memory_; }
+  // The text kept in memory, which starts anew.
+  std::string take() {
+    std::string text;
+    text.swap(memory_);
+    return text;
+  }
 
  private:
   void put(std::string_view text);

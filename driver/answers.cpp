@@ -51,7 +51,7 @@ long Answers::lines_read() const {
 
 std::string Answers::failure(std::string_view question, std::string_view reason,
                              bool at_end) const {
-  std::string text = "xasreduce: cannot read the answer to \"";
+  std::string text = "cannot read the answer to \"";
   text += question;
   text += "\" ";
   if (at_end)
@@ -64,7 +64,7 @@ std::string Answers::failure(std::string_view question, std::string_view reason,
 }
 
 std::string Answers::too_long(std::string_view question) const {
-  return "xasreduce: the answer to \"" + std::string(question) + "\" (line " +
+  return "the answer to \"" + std::string(question) + "\" (line " +
          std::to_string(lines_read()) + " of standard input) is longer than the " +
          std::to_string(kAnswerLine) + " characters an answer may hold";
 }

@@ -1,6 +1,6 @@
 // The user's answers. The dialogue asks its questions through an
 // AnswerSource: the answers typed or piped on standard input (Answers), or
-// answers given beforehand, as the command line gives them.
+// text in memory as the tests and fuzzers give it.
 #pragma once
 
 #include <cstdio>
@@ -23,9 +23,6 @@ class AnswerSource {
   // `count` integers for a question.
   virtual bool read_integers(int* targets, int count, std::string_view question,
                              std::string* err) = 0;
-  // The two intensity columns are IF and I0 (absorption IF/I0), not I0 and
-  // I1: a mode of the command line only.
-  virtual bool fluorescence() const { return false; }
 };
 
 // Standard input. Each question reads from the start of a new line; whatever

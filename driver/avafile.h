@@ -1,12 +1,13 @@
-// The data reader: asks which file holds the spectrum and how its columns are
-// laid out, then loads the table into `data` (energies in eV).
+// The data reader: the dialogue's questions about the data file and its
+// columns, the opening of the file (read once, whole), and the loading of
+// its table into `data` (energies in eV).
 #pragma once
-
-#include <sys/types.h>
 
 #include <string>
 
 #include "common/records.h"
+#include "driver/request.h"
+#include "results/data_file.h"
 
 namespace xas {
 
@@ -14,40 +15,48 @@ class AnswerSource;
 class TextOut;
 class Warnings;
 
-// Largest number of numbers the dialogue takes from one data line, and the
-// width of a line it reads.
-inline constexpr int kMaxColumns = 12;
-inline constexpr int kDataLineWidth = 500;
-// The command line reads wider tables: up to 64 numbers, on lines of up to
-// this many characters (room for 64 numbers of 60 characters each).
-inline constexpr int kWideMaxColumns = 64;
-inline constexpr int kWideLineWidth = 4096;
+// The questions of the file name and the columns, each with its echo: fills
+// the request's path, name, ncol, mode and columns. Fails on a missing or
+// malformed answer, a name the dialogue cannot hold, and columns the table
+// has no room for.
+bool ask_data_file(AnswerSource& answers, const ReadingRules& rules, TextOut& screen,
+                   Request* request, std::string* err);
 
-// How the answers are taken: the dialogue's rules, or the command line's.
-struct ReadingRules {
-  int max_columns = kMaxColumns;  // numbers a line may be asked for
-  bool fallback = true;           // a name that cannot be opened leads to "fort.30"
-  bool name_limit = true;         // the name answer holds at most 90 characters
+// The same screen lines for a request given beforehand, as the dialogue
+// would show them had it been answered so.
+void show_data_file(const Request& request, TextOut& screen);
+
+// How opening the data file ended.
+enum class Opened {
+  read,         // the text is read
+  cannot_open,  // neither the file nor (in the dialogue) the fallback opens
+  refused,      // it is no data file, or reading it failed
 };
 
-// The data file that was read.
-struct DataFile {
-  Name90 file;         // its name as the results show it: the answer, "ftn30" or "fort.30"
-  std::string path;    // the path that was opened
-  dev_t device = 0;    // its identity, so that no result file can replace it
-  ino_t inode = 0;
-};
+// Reads the request's file whole. Where the rules allow it, a file that
+// cannot be opened leads to the fallback file "fort.30", with a notice on the
+// screen and a warning; the request's path and name then name it. Fails with
+// "Cannot open file '<name>': <reason>" when nothing can be opened.
+Opened open_data_file(Request* request, int answers_fd, TextOut& screen, Warnings& warnings,
+                      DataText* text, std::string* err);
 
-// The 90 characters the results show of a data file's path: the path when it
-// fits, else its own name (or as much of that as fits).
-Name90 shown_name(const std::string& path);
+// Loads the table from the file's text as the request reads it: the file-name
+// line, the keV notice, one point per line that yields all its numbers, the
+// count line. Fails, naming the line, where a line cut at the dialogue's
+// width would change the numbers read, and when no line holds the numbers
+// asked for; warns of lines holding more numbers than read and of points
+// beyond the dialogue's limit.
+bool load_table(const Request& request, const DataText& text, TextOut& screen,
+                Warnings& warnings, Data& data, std::string* err);
 
-// avafile: the dialogue and the loading. Fails on a malformed or missing
-// answer, an answer the table has no room for, a data file that cannot be
-// read as a table, or when neither the named file nor the fallback can be
-// opened; warns of a fallback file and of lines holding more numbers than
-// asked for.
-bool avafile(AnswerSource& answers, const ReadingRules& rules, TextOut& screen,
-             Warnings& warnings, DataFile& file, Data& data, std::string* err);
+// avafile: the dialogue's questions, the opening and the loading in turn.
+// *opened tells how the opening ended (Opened::read past it).
+bool avafile(AnswerSource& answers, const ReadingRules& rules, int answers_fd, TextOut& screen,
+             Warnings& warnings, Request* request, DataText* text, Data& data, Opened* opened,
+             std::string* err);
+
+// The keV rule of the reader: every energy below 200 is taken as keV and
+// brought to eV; the notice " ENERGY is in keV!" when the first one is.
+void energies_to_ev(Data& data, TextOut& screen);
 
 }  // namespace xas

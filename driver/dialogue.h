@@ -1,11 +1,9 @@
-// The driver's own steps of a run: the banner, the check of the loaded
-// points, the plot question and the energy unit.
+// The driver's own lines of a run: the banner and the plot question.
 #pragma once
 
 #include <string>
 
-#include "driver/avafile.h"
-#include "common/records.h"
+#include "driver/request.h"
 
 namespace xas {
 
@@ -15,14 +13,11 @@ class TextOut;
 // The banner: seven lines of 33 characters.
 void banner(TextOut& screen);
 
-// Refuses a spectrum the stages cannot work on: no points at all, or values
-// that are not finite numbers, or energies that are not positive.
-bool check_points(const DataFile& file, const Data& data, std::string* err);
+// The plot question and its echo: the answer goes to request.itop (1: the
+// TopDrawer scripts as well).
+bool ask_plot(AnswerSource& answers, TextOut& screen, Request* request, std::string* err);
 
-// The plot question: its answer, itop (1: TopDrawer scripts as well).
-bool ask_plot(AnswerSource& answers, TextOut& screen, int& itop, std::string* err);
-
-// Brings the energies to keV: a first energy of 80 or more is taken as eV.
-void energies_to_kev(Data& data, TextOut& screen);
+// The same lines for a plot answer given beforehand.
+void show_plot(const Request& request, TextOut& screen);
 
 }  // namespace xas

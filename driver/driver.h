@@ -1,64 +1,42 @@
-// The driver: one reduction of a spectrum, from the banner to the committed
-// result set, for the dialogue and for each file of the command line.
+// The dialogue's run: the banner, the questions, the data file read and
+// loaded, the reduction and its result set, as one spectrum is reduced when
+// the program is started without arguments.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include "driver/avafile.h"
 
 namespace xas {
 
 class AnswerSource;
 class TextOut;
+struct Reduction;
 
-// How a reduction runs beyond its answers.
-struct RunOptions {
-  std::string directory;     // where the results go ("": the current directory)
-  std::string base;          // the result base name ("": derived from the data file's name)
-  ReadingRules reading;      // the dialogue's rules, or the command line's
-  int threads = 0;           // threads of the transform (0: one per core)
-  bool log = false;          // the screen is also a result file: BASE.log
-  // Called with the warnings once the run is known to stand, before its
-  // result files are written.
-  std::function<void(const std::vector<std::string>&)> on_warnings;
+struct DialogueOptions {
+  std::string directory;  // where the results go ("": the current directory)
+  int threads = 0;        // threads of the transform (0: one per core)
+  int answers_fd = -1;    // the descriptor the answers come from, which is no data file
+  // The records to reduce in (null: records of the run's own); records kept
+  // from run to run keep their memory, and every run starts from zero.
+  Reduction* records = nullptr;
 };
 
-// What a reduction gives besides its files: the values of its report and
-// what a picture of it needs.
-struct Outcome {
-  int status = 2;        // 0 reduced and committed; 2 refused or failed
-  std::string message;   // the refusal or the failure, one line (answers: two)
-  std::vector<std::string> warnings;
-  std::string base;      // the result base name
-  std::string data_name; // the data file's name as the results show it
-  int points = 0;
-  float e0 = 0, slope = 0, jump = 0, ewl = 0, hwl = 0;  // as the screen report prints them
-  bool averaged = false;  // an average noise was found
-  float noise = 0;
-  float pre_end = 0, fit_start = 0;  // eV: last pre-edge point, first fitted point
-  float kmin = 0, kmax = 0, dk = 0, wh = 0;
+// What a run of the dialogue ended with.
+struct DialogueOutcome {
+  int status = 2;  // 0 reduced and committed; 2 refused or failed
+  // The refusal or failure: one line (two for an answer that cannot be
+  // read), without the program's name; `specified` when it is the opening
+  // failure whose text stands as the program has always written it.
+  std::string message;
+  bool specified = false;
+  std::vector<std::string> warnings;  // results worth a second look
+  float e0 = 0.0f;                     // the edge energy reported (eV), once reduced
 };
 
-// Holds the records of one reduction and reuses them for the next: every run
-// starts from records that are zero, as the first one does.
-class Reducer {
- public:
-  Reducer();
-  ~Reducer();
-  Reducer(const Reducer&) = delete;
-  Reducer& operator=(const Reducer&) = delete;
-
-  // Runs the dialogue (its questions answered by `answers`) and every stage,
-  // writing the screen to `screen` and the result set into the directory.
-  // Returns the exit status, also in outcome.status.
-  int run(AnswerSource& answers, TextOut& screen, const RunOptions& options, Outcome& outcome);
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+// Runs the dialogue with its answers from `answers`, the screen written to
+// `screen`. Warnings are given to `warn` (may be empty) once the reduction
+// stands, after the edge report has been written out.
+DialogueOutcome run_dialogue(AnswerSource& answers, TextOut& screen, const DialogueOptions& options,
+                             void (*warn)(const std::vector<std::string>&) = nullptr);
 
 }  // namespace xas

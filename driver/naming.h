@@ -2,10 +2,12 @@
 // announcement and opening on the screen.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "driver/avafile.h"
 #include "common/records.h"
 
 namespace xas {
@@ -46,25 +48,16 @@ std::string base_name(std::string_view name, std::size_t limit = kMaxBaseName);
 // nome: prints the input name and the base name as 90-character fields.
 void nome(const Name90& input, const std::string& base, TextOut& screen);
 
-// Refuses a run in which a result file would replace the data file itself,
-// or whose result name is taken by something that is not a file: the files
-// of the plot answer itop, and BASE.log when `log` is set.
-bool check_result_names(const ResultSet& results, const std::string& base, int itop, bool log,
-                        const DataFile& data_file, std::string* err);
-
-// Opens the result file of this kind in the set; *exists tells whether it
-// will replace an older file.
-TextOut* open_result_file(ResultSet& results, const ResultKind& kind, const std::string& base,
-                          bool* exists, std::string* err);
+// Refuses a run in which a result file would replace the data file itself
+// (device, inode), or whose result name is taken by something that is not a
+// file: every name of `names`.
+bool check_result_names(const ResultSet& results, const std::vector<std::string>& names,
+                        dev_t device, ino_t inode, std::string* err);
 
 // The screen lines of a result file's opening: an empty line, the
 // announcement with the name as a 90-character field, and whether the file
 // is created or replaces an older one.
 void announce_result_file(const ResultKind& kind, const std::string& base, bool exists,
                           TextOut& screen);
-
-// Both, in the order of the screen: the announcement, the opening, its line.
-TextOut* start_result_file(ResultSet& results, const ResultKind& kind, const std::string& base,
-                           TextOut& screen, std::string* err);
 
 }  // namespace xas

@@ -3,14 +3,19 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 
 #include "common/message_text.h"
-#include "results/temporaries.h"
+#include "common/system_error.h"
+#include "common/write_all.h"
 
 namespace xas {
 
@@ -38,19 +43,6 @@ const char* kind_of(mode_t mode) {
   return "something that is not a file";
 }
 
-bool write_all(int fd, const std::string& text) {
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 ResultSet::ResultSet(const std::string& directory)
@@ -70,7 +62,7 @@ bool ResultSet::check(const std::string& name, bool* exists, std::string* err) c
   if (dirfd_ < 0 || ::fstatat(dirfd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
   *exists = true;
   if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) return true;
-  *err = "xasreduce: the result name " + quote(name) + " is taken by " + kind_of(st.st_mode) +
+  *err = "the result name " + quote(name) + " is taken by " + kind_of(st.st_mode) +
          "; nothing is replaced";
   return false;
 }
@@ -81,41 +73,135 @@ bool ResultSet::is_file(const std::string& name, dev_t device, ino_t inode) cons
          st.st_ino == inode;
 }
 
-TextOut* ResultSet::open(const std::string& name, std::string* err) {
+bool ResultSet::start(const std::string& name, File* file, std::string* err) {
   if (dirfd_ < 0) {
-    *err = "Cannot open file " + quote(name) + ": " + std::strerror(dir_error_);
-    return nullptr;
+    *err = "Cannot open file " + quote(name) + ": " + system_error_text(dir_error_);
+    return false;
   }
+  file->name = name;
+  file->scratch = scratch_name();
+  file->fd = temporaries::create(dirfd_, file->scratch.c_str(), O_WRONLY, &file->slot);
+  if (file->fd < 0) {
+    *err = errno == EINTR ? "interrupted: the results are not replaced"
+                          : "Cannot open file " + quote(name) + ": " + system_error_text(errno);
+    return false;
+  }
+  return true;
+}
+
+TextOut* ResultSet::open(const std::string& name, std::string* err) {
   File file;
-  file.name = name;
-  file.scratch = scratch_name();
-  // Known to the signal handlers before it exists, so that no moment leaves
-  // it behind.
-  file.slot = temporaries::add(dirfd_, file.scratch.c_str());
-  file.fd = ::openat(dirfd_, file.scratch.c_str(),
-                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (file.fd < 0) {
-    *err = "Cannot open file " + quote(name) + ": " + std::strerror(errno);
-    temporaries::forget(file.slot);
-    return nullptr;
-  }
+  if (!start(name, &file, err)) return nullptr;
   file.out = std::make_unique<TextOut>(file.fd);
+  TextOut* out = file.out.get();
+  const std::lock_guard<std::mutex> hold(files_lock_);
   files_.push_back(std::move(file));
-  return files_.back().out.get();
+  return out;
+}
+
+bool ResultSet::add(const std::string& name, const std::string& text, std::string* err) {
+  TextOut* out = open(name, err);
+  if (out == nullptr) return false;
+  out->lines(text);
+  return true;
+}
+
+std::string ResultSet::add_external(const std::string& name, std::string* err) {
+  File file;
+  if (!start(name, &file, err)) return std::string();
+  const std::string path = scratch_path_of(file.scratch);
+  const std::lock_guard<std::mutex> hold(files_lock_);
+  files_.push_back(std::move(file));
+  return path;
+}
+
+std::string ResultSet::scratch_path_of(const std::string& scratch) const {
+  return directory_ == "." ? scratch : directory_ + "/" + scratch;
+}
+
+std::string ResultSet::scratch_path(const std::string& name) {
+  for (File& file : files_) {
+    if (file.name != name) continue;
+    if (file.out != nullptr && !file.out->flush() && file.error == 0) file.error = file.out->error();
+    return scratch_path_of(file.scratch);
+  }
+  return std::string();
+}
+
+void ResultSet::drop(const std::string& name) {
+  for (auto it = files_.begin(); it != files_.end(); ++it) {
+    if (it->name != name) continue;
+    if (it->fd >= 0) ::close(it->fd);
+    unlinkat(dirfd_, it->scratch.c_str(), 0);
+    temporaries::forget(it->slot);
+    files_.erase(it);
+    break;
+  }
+  bool exists = false;
+  std::string ignored;
+  if (check(name, &exists, &ignored) && exists) removals_.push_back(name);
+}
+
+namespace {
+
+// Syncs the files' data to the disk, all at once, so that their waits
+// overlap; a file whose sync fails keeps the failure.
+template <typename File>
+void sync_files(const std::vector<File*>& files) {
+  std::vector<std::thread> syncs;
+  for (File* file : files) {
+    auto sync = [file] {
+      if (::fdatasync(file->fd) != 0 && file->error == 0) file->error = errno;
+    };
+    try {
+      syncs.emplace_back(sync);
+    } catch (const std::system_error&) {
+      sync();
+    }
+  }
+  for (std::thread& t : syncs) t.join();
+}
+
+}  // namespace
+
+void ResultSet::start_sync() {
+  if (sync_.joinable()) sync_.join();
+  std::vector<File*> started;
+  for (File& file : files_) {
+    if (file.syncing) continue;
+    if (file.out != nullptr && !file.out->flush() && file.error == 0) file.error = file.out->error();
+    file.syncing = true;
+    if (file.error == 0) started.push_back(&file);
+  }
+  try {
+    sync_ = std::thread([started] { sync_files(started); });
+  } catch (const std::system_error&) {
+    sync_files(started);
+  }
 }
 
 bool ResultSet::commit(std::string* err) {
   bool ok = true;
+  // Synced before the renames: after a crash the set is the old one or the
+  // new one, never files renamed into place before their contents.
+  std::vector<File*> rest;
   for (File& file : files_) {
-    int error = file.out->flush() ? 0 : file.out->error();
+    if (file.syncing) continue;
+    if (file.out != nullptr && !file.out->flush() && file.error == 0) file.error = file.out->error();
+    if (file.error == 0) rest.push_back(&file);
+  }
+  sync_files(rest);
+  if (sync_.joinable()) sync_.join();
+  for (File& file : files_) {
+    int error = file.error;
     if (::close(file.fd) != 0 && error == 0) error = errno;
     file.fd = -1;
     if (error != 0 && ok) {
-      *err = "xasreduce: cannot write " + quote(file.name) + ": " + std::strerror(error);
+      *err = "cannot write " + quote(file.name) + ": " + system_error_text(error);
       ok = false;
     }
   }
-  if (!ok || files_.empty()) {
+  if (!ok || (files_.empty() && removals_.empty())) {
     discard();
     return ok;
   }
@@ -132,41 +218,56 @@ bool ResultSet::commit(std::string* err) {
       return false;
     }
   }
-  std::vector<int> slots;
+  std::vector<temporaries::Slot*> slots;
   for (const File& file : files_) slots.push_back(file.slot);
-  if (!write_journal(err) || !temporaries::begin_commit(slots.data(), static_cast<int>(slots.size()))) {
-    if (err->empty()) *err = "xasreduce: interrupted: the results are not replaced";
-    unlinkat(dirfd_, kJournal, 0);
+  // From here the signal handlers wait for the commit to end: the journal
+  // and the renames are not interrupted halfway.
+  if (!temporaries::begin_commit(slots.data(), static_cast<int>(slots.size()))) {
+    *err = "interrupted: the results are not replaced";
+    unlock();
+    discard();
+    return false;
+  }
+  if (!write_journal(err)) {
+    temporaries::end_commit();
     unlock();
     discard();
     return false;
   }
   for (File& file : files_) {
     if (::renameat(dirfd_, file.scratch.c_str(), dirfd_, file.name.c_str()) != 0 && ok) {
-      *err = "xasreduce: cannot put " + quote(file.name) + " in place: " + std::strerror(errno);
+      *err = "cannot put " + quote(file.name) + " in place: " + system_error_text(errno);
       ok = false;
       unlinkat(dirfd_, file.scratch.c_str(), 0);
     }
   }
+  for (const std::string& name : removals_) unlinkat(dirfd_, name.c_str(), 0);
+  ::fsync(dirfd_);
   unlinkat(dirfd_, kJournal, 0);
   temporaries::end_commit();
   unlock();
   for (const File& file : files_) temporaries::forget(file.slot);
   files_.clear();
+  removals_.clear();
   return ok;
 }
 
 void ResultSet::discard() {
+  if (sync_.joinable()) sync_.join();
   for (File& file : files_) {
     if (file.fd >= 0) ::close(file.fd);
     unlinkat(dirfd_, file.scratch.c_str(), 0);
     temporaries::forget(file.slot);
   }
   files_.clear();
+  removals_.clear();
 }
 
-// The journal holds the pairs "scratch\0name\0" of the renames to come. It
-// is written aside and renamed into place, so that it is whole or absent.
+// The journal holds the pairs "scratch\0name\0" of the renames to come, and
+// "\0name\0" for each earlier file removed. It is written aside and renamed
+// into place, so that it is whole or absent. It serves a run killed among its
+// renames; the renames themselves are made durable by the sync of the
+// directory that follows them.
 bool ResultSet::write_journal(std::string* err) const {
   std::string text;
   for (const File& file : files_) {
@@ -175,21 +276,27 @@ bool ResultSet::write_journal(std::string* err) const {
     text += file.name;
     text += '\0';
   }
+  for (const std::string& name : removals_) {
+    text += '\0';
+    text += name;
+    text += '\0';
+  }
   const int fd = ::openat(dirfd_, kJournalDraft, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
                           0644);
-  bool ok = fd >= 0 && write_all(fd, text);
-  if (fd >= 0 && ::close(fd) != 0) ok = false;
-  if (ok && ::renameat(dirfd_, kJournalDraft, dirfd_, kJournal) != 0) ok = false;
-  if (!ok) {
-    *err = "xasreduce: cannot write the commit journal in " + quote(directory_) + ": " +
-           std::strerror(errno);
+  int error = fd >= 0 ? write_all(fd, text.data(), text.size()) : errno;
+  if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::renameat(dirfd_, kJournalDraft, dirfd_, kJournal) != 0) error = errno;
+  if (error != 0) {
+    *err = "cannot write the commit journal in " + quote(directory_) + ": " +
+           system_error_text(error);
     unlinkat(dirfd_, kJournalDraft, 0);
+    return false;
   }
-  return ok;
+  return true;
 }
 
 // A journal found under the lock was left by a run killed among its renames:
-// the renames it lists are finished.
+// the renames (and removals) it lists are finished.
 void ResultSet::finish_interrupted_commit() const {
   const int fd = ::openat(dirfd_, kJournal, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;
@@ -205,9 +312,13 @@ void ResultSet::finish_interrupted_commit() const {
     if (end == std::string::npos) break;
     const std::string scratch = text.substr(at, mid - at);
     const std::string name = text.substr(mid + 1, end - mid - 1);
-    ::renameat(dirfd_, scratch.c_str(), dirfd_, name.c_str());
+    if (scratch.empty())
+      ::unlinkat(dirfd_, name.c_str(), 0);
+    else
+      ::renameat(dirfd_, scratch.c_str(), dirfd_, name.c_str());
     at = end + 1;
   }
+  ::fsync(dirfd_);
   unlinkat(dirfd_, kJournal, 0);
 }
 

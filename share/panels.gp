@@ -5,6 +5,7 @@
 #   bottom: chi(k)*k^w with the transform's k window, |FT| against R.
 # Every input comes as a string variable given with gnuplot -e (energies in eV):
 #   base      path prefix of the result files: base.'.gabs', '.gexa', '.gfou'
+#             (or each path given: gabs, gexa, gfou)
 #   output    path of the picture      term      'png' or 'svg'
 #   name      data file name (title)   e0, ewl   edge and white-line energies
 #   jump      edge jump                noise     average r.m.s. noise, or ''
@@ -28,9 +29,9 @@ set output output
 # Marks of the same size on both terminals.
 mark = (term eq 'svg' ? 0.8 : 1.2)
 
-gabs = base.'.gabs'
-gexa = base.'.gexa'
-gfou = base.'.gfou'
+if (!exists("gabs")) gabs = base.'.gabs'
+if (!exists("gexa")) gexa = base.'.gexa'
+if (!exists("gfou")) gfou = base.'.gfou'
 E0 = e0 + 0.0
 EWL = ewl + 0.0
 J = jump + 0.0

@@ -7,7 +7,6 @@
 #include "common/freeform_write.h"
 #include "common/text_out.h"
 #include "common/layout.h"
-#include "spectra/noise_plot.h"
 
 namespace xas {
 
@@ -59,11 +58,26 @@ double noise_fit(Data& data, int mp0, int mp1, float eb, float s, bool* singular
   return std::sqrt(sum / (nppe - 5));
 }
 
-void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_file,
-                    TextOut* noise_plot, NoiseEstimate& estimate) {
+namespace {
+
+// Keeps a fitted range for the noise plot.
+void keep_range(const Data& data, int mp0, int mp1, float rms, NoiseEstimate& estimate) {
+  NoiseRange range;
+  range.mp0 = mp0;
+  range.mp1 = mp1;
+  range.rms = rms;
+  range.residuals.assign(data.noise.begin() + (mp0 - 1), data.noise.begin() + mp1);
+  estimate.ranges.push_back(std::move(range));
+}
+
+}  // namespace
+
+void estimate_noise(float e0, Data& data, TextOut& screen, NoiseEstimate& estimate) {
   const int n = data.n;
   bool singular = false;
-  estimate = NoiseEstimate();
+  estimate.ranges.clear();
+  estimate.averaged = false;
+  estimate.sxave = 0.0f;
 
   // The pre-edge range: point 1 up to the first point at or above 0.9975 E0.
   const float below = 0.9975f * e0;
@@ -76,8 +90,7 @@ void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_f
                      .add_integer(jp1)
                      .add_text(" r m s noise = ")
                      .add_real(static_cast<float>(rms)));
-  if (noise_plot != nullptr)
-    write_noise_plot_block(data, 1, jp1, static_cast<float>(rms), *noise_plot);
+  keep_range(data, 1, jp1, static_cast<float>(rms), estimate);
 
   // The intervals from the first point at or above 1.0025 E0; n + 1 when no
   // point lies that high, which leaves no interval.
@@ -107,12 +120,10 @@ void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_f
       shown = 0;
     }
     sxave = static_cast<float>(sxave + rms);
-    if (noise_plot != nullptr)
-      write_noise_plot_block(data, mp0, mp1, static_cast<float>(rms), *noise_plot);
+    keep_range(data, mp0, mp1, static_cast<float>(rms), estimate);
   }
   sxave = sxave / static_cast<float>(plan.ninter);
   screen.record(FreeFormRecord().add_text(" >>> average r m s noise = ").add_real(sxave));
-  absorption_file.record(FreeFormRecord().add_text("# average r m s noise = ").add_real(sxave));
   estimate.averaged = true;
   estimate.sxave = sxave;
 }

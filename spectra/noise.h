@@ -3,16 +3,28 @@
 // about 20 points above the edge.
 #pragma once
 
+#include <vector>
+
 #include "common/records.h"
 
 namespace xas {
 
 class TextOut;
 
+// One fitted range: its points, its r.m.s. noise and the absolute residuals
+// of its points as they stood right after its fit (a point shared with the
+// next interval is given that interval's residual in data.noise later).
+struct NoiseRange {
+  int mp0 = 0, mp1 = 0;
+  float rms = 0.0f;
+  std::vector<float> residuals;  // of mp0..mp1
+};
+
 // What the estimate gives besides the noise column of data.
 struct NoiseEstimate {
-  bool averaged = false;  // intervals were fitted above the edge
-  float sxave = 0.0f;     // their average r.m.s. noise
+  std::vector<NoiseRange> ranges;  // the pre-edge range, then the intervals in order
+  bool averaged = false;           // intervals were fitted above the edge
+  float sxave = 0.0f;              // their average r.m.s. noise
 };
 
 // The interval arithmetic above the edge, for n points from jp0 on.
@@ -32,10 +44,8 @@ void interval_range(const Intervals& plan, int m, int n, int jp0, int* mp0, int*
 double noise_fit(Data& data, int mp0, int mp1, float eb, float s, bool* singular);
 
 // estimate_noise: the pre-edge range and the intervals above the edge at e0
-// (keV), their screen lines, the noise column of data, the blocks of the
-// noise plot (when there is one) and the average lines on the screen and in
-// the absorption file.
-void estimate_noise(float e0, Data& data, TextOut& screen, TextOut& absorption_file,
-                    TextOut* noise_plot, NoiseEstimate& estimate);
+// (keV), their screen lines with the average, the noise column of data and
+// the ranges the noise plot draws.
+void estimate_noise(float e0, Data& data, TextOut& screen, NoiseEstimate& estimate);
 
 }  // namespace xas

@@ -19,13 +19,20 @@ void write_noise_plot_header(const Data& data, TextOut& out) {
   out.record(FreeFormRecord().add_text(" title LEFT SIZE 2.5 \"r.m.s. noise\""));
 }
 
-void write_noise_plot_block(const Data& data, int mp0, int mp1, float rms, TextOut& out) {
-  for (int j = mp0; j <= mp1; ++j)
-    out.record(FreeFormRecord().add_real(data.energy(j)).add_real(data.noise(j)));
+void write_noise_plot_block(const Data& data, const NoiseRange& range, TextOut& out) {
+  for (int j = range.mp0; j <= range.mp1; ++j)
+    out.record(FreeFormRecord()
+                   .add_real(data.energy(j))
+                   .add_real(range.residuals[static_cast<std::size_t>(j - range.mp0)]));
   out.record(FreeFormRecord().add_text("plot"));
-  out.record(FreeFormRecord().add_real(data.energy(mp0)).add_real(rms));
-  out.record(FreeFormRecord().add_real(data.energy(mp1)).add_real(rms));
+  out.record(FreeFormRecord().add_real(data.energy(range.mp0)).add_real(range.rms));
+  out.record(FreeFormRecord().add_real(data.energy(range.mp1)).add_real(range.rms));
   out.record(FreeFormRecord().add_text("join"));
+}
+
+void write_noise_plot(const Data& data, const NoiseEstimate& estimate, TextOut& out) {
+  write_noise_plot_header(data, out);
+  for (const NoiseRange& range : estimate.ranges) write_noise_plot_block(data, range, out);
 }
 
 }  // namespace xas

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/records.h"
+#include "spectra/noise.h"
 
 namespace xas {
 
@@ -11,7 +12,11 @@ class TextOut;
 // The eight command lines at the head of the file.
 void write_noise_plot_header(const Data& data, TextOut& out);
 
-// One fitted range: its points, "plot", the level at its two ends, "join".
-void write_noise_plot_block(const Data& data, int mp0, int mp1, float rms, TextOut& out);
+// One fitted range: its points with their residuals, "plot", the level at
+// its two ends, "join".
+void write_noise_plot_block(const Data& data, const NoiseRange& range, TextOut& out);
+
+// The whole script: the header, then a block for each range in order.
+void write_noise_plot(const Data& data, const NoiseEstimate& estimate, TextOut& out);
 
 }  // namespace xas

@@ -23,6 +23,8 @@ void extract_signal(const Data& data, const Model& model, const Background& back
   const float e0 = model.spl0.e0;
   const float ajump = background.ajump;
   normalised.examax = 0.0f;
+  normalised.fit.zero(data.n);
+  normalised.anor.zero(data.n);
   if (logic.fit == 'S') {
     screen.record(FreeFormRecord().add_text(" ... Hydrogen-like exact normalization"));
     for (int i = 1; i <= data.n; ++i) {

@@ -23,12 +23,7 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
                              Fourie& fourie, int threads) {
   finish();
   if (logic.fourier != 'S') return;
-  fourie.n = params.n;
-  for (int m = 1; m <= kMaxPoints; ++m) {
-    fourie.ft_sin(m) = 0.0f;
-    fourie.ft_cos(m) = 0.0f;
-    fourie.ft_mod(m) = 0.0f;
-  }
+  fourie.zero(params.n);
 
   akf_.clear();
   weight_.clear();
@@ -48,7 +43,7 @@ void FourierTransform::start(const Exafs& exafs, const TransformParams& params, 
   fourie_ = &fourie;
   rmin_ = params.rmin;
   dr_ = params.dr;
-  points_ = std::min(params.n, kMaxPoints);
+  points_ = params.n;
   next_.store(1);
   if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   for (int t = 1; t < threads; ++t) {

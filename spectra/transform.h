@@ -19,6 +19,15 @@ struct Fourie {
   PointValues ft_sin;
   PointValues ft_cos;
   PointValues ft_mod;
+
+  // n R points, every value zero.
+  void zero(int points) {
+    n = points;
+    r.zero(points);
+    ft_sin.zero(points);
+    ft_cos.zero(points);
+    ft_mod.zero(points);
+  }
 };
 
 // The window value of wave number k for the window [akmin, akmax] with sine

@@ -36,7 +36,8 @@ void set_edge(StageRecords& r) {
 void write_header_file(StageRecords& r, const ScratchDir& dir) {
   ResultSet results(dir.path());
   std::string err;
-  TextOut* gabs = start_result_file(results, kAbsorptionFile, "cu", r.screen, &err);
+  announce_result_file(kAbsorptionFile, "cu", false, r.screen);
+  TextOut* gabs = results.open("cu.gabs", &err);
   ASSERT_NE(gabs, nullptr) << err;
   write_absorption_header(r.edge, r.background, *gabs);
   ASSERT_TRUE(results.commit(&err)) << err;
@@ -85,8 +86,8 @@ TEST(AbsorptionFile, OneRowOfSevenValuesPerPointWithBackgroundAndNormalisationFr
   t->edge.e0 = e0;
   const float low = e0 * 0.998f;
   const std::vector<float> energies = {8.9f, std::nextafter(low, 0.0f), low, e0, 9.0f, 9.25f};
+  t->size(static_cast<int>(energies.size()));
   Data& d = t->data;
-  d.n = static_cast<int>(energies.size());
   for (int i = 1; i <= d.n; ++i) {
     const float f = static_cast<float>(i);
     d.energy(i) = energies[static_cast<std::size_t>(i - 1)];

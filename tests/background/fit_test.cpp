@@ -81,7 +81,7 @@ void load_synthetic(StageRecords& r, float end, int nsp) {
   const std::vector<float> knots = inner_knots(kE0, e.back(), nsp);
   const float xk1 = kE0 + 0.03f;
   r.edge.e0 = kE0;
-  r.data.n = static_cast<int>(e.size());
+  r.size(static_cast<int>(e.size()));
   for (int i = 1; i <= r.data.n; ++i) {
     const double ei = e[static_cast<std::size_t>(i - 1)];
     double a = kPreIntercept + kPreSlope * ei;
@@ -173,13 +173,13 @@ TEST(BackgroundSegments, AValueExactlyAtAThresholdBelongsToTheLowerRow) {
     const float e0 = s.threshold, at = 2.0f * s.threshold;
     ASSERT_EQ(at - e0, s.threshold);
     auto t = stage_records();
-    t->data.n = 3;
+    t->size(3);
     t->data.energy(3) = at;
     choose_segments(t->data, e0, t->model, t->background);
     EXPECT_EQ(t->model.spl0.nsp, s.below_or_at) << "e(n) - E0 = " << s.threshold;
 
     auto u = stage_records();
-    u->data.n = 3;
+    u->size(3);
     u->data.energy(3) = std::nextafter(at, 100.0f);
     choose_segments(u->data, e0, u->model, u->background);
     EXPECT_EQ(u->model.spl0.nsp, s.above) << "just above " << s.threshold;
@@ -193,7 +193,7 @@ TEST(BackgroundSegments, KnotsWeightAndTermCountsOfEveryRow) {
   };
   for (const Case& c : {Case{9.1f, 1}, Case{9.4f, 2}, Case{9.8f, 3}, Case{10.2f, 4}, Case{10.5f, 5}}) {
     auto t = stage_records();
-    t->data.n = 2;
+    t->size(2);
     t->data.energy(1) = 8.8f;
     t->data.energy(2) = c.end;
     choose_segments(t->data, kE0, t->model, t->background);
@@ -224,8 +224,8 @@ TEST(PreEdgeLine, RunsFromPointTwoToTheFirstPointAboveTheLimit) {
 
   auto t = stage_records();
   load_synthetic(*t, 10.4f, 5);
+  t->size(static_cast<int>(e.size()));
   Data& d = t->data;
-  d.n = static_cast<int>(e.size());
   const std::vector<float> knots = inner_knots(kE0, e.back(), 5);
   for (int i = 1; i <= d.n; ++i) {
     const double ei = e[static_cast<std::size_t>(i - 1)];
@@ -459,7 +459,7 @@ TEST(BackgroundFit, OnePreEdgePointGivesALineAndAWarning) {
     d.energy(i) = d.energy(i + first - 1);
     d.absorption(i) = d.absorption(i + first - 1);
   }
-  d.n = n;
+  d.n = n;  // the points beyond are no longer read
   ASSERT_LT(d.energy(1), kE0 - kE0 * 0.005f);
   ASSERT_GT(d.energy(2), kE0 - kE0 * 0.005f);
   set_edge_results(*t);
@@ -490,7 +490,7 @@ namespace {
 // not many times the range of the absorption, lets the run go on.
 TEST(EdgeJump, OnlyAPositiveFiniteJumpWithinReachOfTheDataIsUsable) {
   auto t = stage_records();
-  t->data.n = 3;
+  t->size(3);
   t->data.absorption(1) = 0.5f;
   t->data.absorption(2) = 1.5f;  // a range of 1
   t->data.absorption(3) = 1.0f;

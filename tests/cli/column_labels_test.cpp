@@ -23,21 +23,9 @@ std::string joined(const std::vector<std::string>& labels) {
   return s;
 }
 
-FileHead scan_text(const std::string& text) {
-  std::FILE* in = std::tmpfile();
-  std::fwrite(text.data(), 1, text.size(), in);
-  std::rewind(in);
-  FileHead head = scan_head(in);
-  std::fclose(in);
-  return head;
-}
+FileHead scan_text(const std::string& text) { return scan_head(text); }
 
-FileHead scan_data(const std::string& name) {
-  FileHead head;
-  std::string err;
-  EXPECT_TRUE(scan_file_head(example(name), &head, &err)) << err;
-  return head;
-}
+FileHead scan_data(const std::string& name) { return scan_head(test::read_file(example(name))); }
 
 // n numbers per line: "1 2 3 ..." and a comment line of words "c1 c2 ...".
 std::string numbers_line(int n, int width = 0) {
@@ -114,16 +102,6 @@ TEST(ColumnLabels, HeadsOfEveryKind) {
   EXPECT_EQ(wide.labels[69], "c70");
 }
 
-TEST(ColumnLabels, FileThatCannotBeRead) {
-  test::ScratchDir dir;
-  FileHead head;
-  std::string err;
-  EXPECT_FALSE(scan_file_head(dir.file("none"), &head, &err));
-  EXPECT_EQ(err, "cannot open '" + dir.file("none") + "': No such file or directory");
-  EXPECT_FALSE(scan_file_head(dir.path(), &head, &err));
-  EXPECT_EQ(err, "cannot open '" + dir.path() + "': Is a directory");
-}
-
 // --- The choice of columns ---------------------------------------------------
 
 FileHead head_of(const std::string& labels, int numbers) {
@@ -157,13 +135,17 @@ std::vector<ColumnRef> refs(std::vector<std::string> items) {
 // "ncol ne nab ni0 ni1 nif", or "refused: " and the message.
 std::string choose(const FileHead& head, std::vector<std::string> c, std::vector<std::string> f,
                    int ncol = 0) {
-  Columns out;
+  Request out;
   out.ncol = -1;
   std::string refusal;
   if (!resolve_columns(head, refs(c), refs(f), ncol, &out, &refusal)) return "refused: " + refusal;
-  return std::to_string(out.ncol) + " " + std::to_string(out.ne) + " " + std::to_string(out.nab) +
-         " " + std::to_string(out.ni0) + " " + std::to_string(out.ni1) + " " +
-         std::to_string(out.nif);
+  const bool absorption = out.mode == Mode::absorption;
+  const bool fluorescence = out.mode == Mode::fluorescence;
+  return std::to_string(out.ncol) + " " + std::to_string(out.energy) + " " +
+         std::to_string(absorption ? out.absorption : 0) + " " +
+         std::to_string(absorption ? 0 : out.i0) + " " +
+         std::to_string(out.mode == Mode::intensities ? out.i1 : 0) + " " +
+         std::to_string(fluorescence ? out.fluorescence : 0);
 }
 
 const char kHint[] = "give the columns with -c E,MU or -c E,I0,I1 or -f E,IF,I0";

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/dialogue.h"
+#include "driver/reduction.h"
 #include "common/records.h"
 #include "common/text_out.h"
 #include "support/expected_text.h"
@@ -193,10 +194,11 @@ TEST(PlotQuestion, ConfirmsOnlyZeroAndOne) {
     SCOPED_TRACE(c.answer);
     test::MemoryAnswers answers(c.answer);
     TextOut screen;
-    int itop = -99;
+    Request request;
+    request.itop = -99;
     std::string err;
-    ASSERT_TRUE(ask_plot(answers.answers(), screen, itop, &err)) << err;
-    EXPECT_EQ(itop, c.itop);
+    ASSERT_TRUE(ask_plot(answers.answers(), screen, &request, &err)) << err;
+    EXPECT_EQ(request.itop, c.itop);
     std::string expected = " ... Graphic output Gnuplot+TD (1) Gnuplot (0)\n";
     if (c.confirmation != nullptr) expected += std::string(c.confirmation) + "\n";
     EXPECT_EQ(screen.text(), expected);
@@ -234,6 +236,7 @@ TEST(EnergyUnit, FirstEnergyOfEightyOrMoreIsTakenAsElectronVolts) {
   TextOut screen;
   auto spectrum = std::make_unique<Data>();
   Data& data = *spectrum;
+  data.zero(5);
   data.n = 4;
   for (int j = 1; j <= 5; ++j) data.energy(j) = energies[j - 1];
   energies_to_kev(data, screen);
@@ -246,7 +249,7 @@ TEST(EnergyUnit, FirstEnergyBelowEightyIsLeftAsKiloElectronVolts) {
   TextOut screen;
   auto spectrum = std::make_unique<Data>();
   Data& data = *spectrum;
-  data.n = 3;
+  data.zero(3);
   data.energy(1) = 79.99f;
   data.energy(2) = 8979.5f;
   data.energy(3) = 8.98f;
@@ -261,7 +264,7 @@ TEST(EnergyUnit, NotANumberFirstEnergyCountsAsElectronVolts) {
   TextOut screen;
   auto spectrum = std::make_unique<Data>();
   Data& data = *spectrum;
-  data.n = 2;
+  data.zero(2);
   data.energy(1) = std::numeric_limits<float>::quiet_NaN();
   data.energy(2) = 9000.0f;
   energies_to_kev(data, screen);

@@ -446,22 +446,34 @@ TEST(HostileInput, LinesOfBinaryGarbageAreSkipped) {
   expect_same_as_clean(join(lines), join(damaged));
 }
 
-// A line of 10000 characters: a run of digits that is one number where two
-// are needed is skipped; a point followed by more numbers keeps its first two;
-// numbers that start after column 500 are never seen, so a line of blanks
-// before them is skipped as blank. The line with more numbers is named on the
-// error stream.
-TEST(HostileInput, LinesOfTenThousandCharactersAreCutAt500) {
+// Lines of 10000 characters. The dialogue reads 500 of them: a run of
+// digits that is one number where two are needed is skipped, a point followed
+// by more numbers keeps its first two (the line is named on the error
+// stream); a point whose numbers start after column 500 would be lost, so the
+// dialogue refuses the file, naming the line. The command line reads lines
+// whole and takes that point.
+TEST(HostileInput, LinesOfTenThousandCharacters) {
   const std::vector<std::string> lines = copper();
   std::vector<std::string> damaged = lines;
   std::string& padded = damaged[100];
   while (padded.size() < 10000) padded += " 0.5";
   damaged.insert(damaged.begin() + 300, std::string(10000, '7'));
-  damaged.insert(damaged.begin() + 200, std::string(9992, ' ') + "8990 1.0");
   expect_same_as_clean(join(lines), join(damaged),
                        "xasreduce: warning: 1 data line of 'cu.dat' holds more than 12 numbers,"
                        " more than the 2 answered to \"Number of columns?\": only the first 2 of"
                        " a line are read\n");
+
+  const std::string far = std::string(9992, ' ') + "8990 1.0";
+  damaged.insert(damaged.begin() + 200, far);
+  ScratchDir dir;
+  const ProgramResult r = reduce(dir, "cu.dat", join(damaged));
+  expect_refused(r, "xasreduce: line 201 of 'cu.dat' is 10000 characters long, and its cut at"
+                    " the 500 the dialogue reads falls inside the numbers it takes; reduce the"
+                    " file from the command line, which reads lines whole");
+  EXPECT_EQ(results_in(dir, "cu"), none());
+  const ProgramResult cli = run_program(dir.path(), "", {"-q", "cu.dat"});
+  EXPECT_EQ(cli.status, 0) << cli.err;
+  EXPECT_TRUE(contains(cli.out, "\tok\t" + std::to_string(lines.size() + 1) + "\t")) << cli.out;
 }
 
 TEST(HostileInput, DuplicatedEnergiesAreReduced) {

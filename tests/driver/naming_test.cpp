@@ -2,6 +2,7 @@
 // names and their announcement, the check of the names before a run writes,
 // and the result set that creates a file or replaces an older one.
 #include "driver/naming.h"
+#include "driver/result_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -157,6 +158,17 @@ std::set<std::string> entries(const ScratchDir& dir) {
   return names;
 }
 
+// A result file checked, announced and started in the set, as a run does.
+TextOut* start_result_file(ResultSet& results, const ResultKind& kind, const std::string& base,
+                           TextOut& screen, std::string* err) {
+  const std::string name = base + kind.extension;
+  bool exists = false;
+  if (!results.check(name, &exists, err)) return nullptr;
+  TextOut* out = results.open(name, err);
+  if (out != nullptr) announce_result_file(kind, base, exists, screen);
+  return out;
+}
+
 TEST(Open, CreatesANewFileAtCommit) {
   ScratchDir dir;
   ResultSet results(dir.path());
@@ -183,9 +195,10 @@ TEST(Open, ReplacesAnOlderFileWithAWarning) {
     {
       ResultSet results(dir.path());
       bool exists = false;
-      TextOut* out = open_result_file(results, kAbsorptionFile, "cu", &exists, &err);
-      ASSERT_NE(out, nullptr) << err;
+      ASSERT_TRUE(results.check("cu.gabs", &exists, &err)) << err;
       EXPECT_TRUE(exists);
+      TextOut* out = results.open("cu.gabs", &err);
+      ASSERT_NE(out, nullptr) << err;
       out->line("new");
       EXPECT_EQ(dir.read("cu.gabs"), older);
       if (commit) {
@@ -215,9 +228,9 @@ TEST(Open, NeitherCreatedNorReplacedIsAnError) {
   };
   const Case cases[] = {
       {dir.path(), &kAbsorptionFile,
-       "xasreduce: the result name 'cu.gabs' is taken by a directory; nothing is replaced"},
+       "the result name 'cu.gabs' is taken by a directory; nothing is replaced"},
       {dir.path(), &kFourierPlotFile,
-       "xasreduce: the result name 'cu.topf' is taken by a FIFO; nothing is replaced"},
+       "the result name 'cu.topf' is taken by a FIFO; nothing is replaced"},
       {dir.file("no/such/dir"), &kExafsFile,
        std::string("Cannot open file 'cu.gexa': ") + std::strerror(ENOENT)},
   };
@@ -228,9 +241,7 @@ TEST(Open, NeitherCreatedNorReplacedIsAnError) {
     std::string err;
     EXPECT_EQ(start_result_file(results, *c.kind, "cu", screen, &err), nullptr);
     EXPECT_EQ(err, c.message);
-    // The announcement stands alone: no notice follows it.
-    const std::string name = std::string("cu") + c.kind->extension;
-    EXPECT_EQ(screen.text(), announced(*c.kind, name));
+    EXPECT_EQ(screen.text(), "");
   }
   // Nothing was started: the directory holds what it held.
   EXPECT_EQ(entries(dir), (std::set<std::string>{"cu.gabs", "cu.topf"}));
@@ -315,27 +326,27 @@ TEST(CheckResultNames, RefusesTheDataFileAndNamesThatAreNoFile) {
        1, ""},
       {"a directory for a Fourier file",
        [](const ScratchDir& d) { mkdir(d.file("cu.gfou").c_str(), 0755); }, 0,
-       "xasreduce: the result name 'cu.gfou' is taken by a directory; nothing is replaced"},
+       "the result name 'cu.gfou' is taken by a directory; nothing is replaced"},
       {"a FIFO for a script", [](const ScratchDir& d) { mkfifo(d.file("cu.topa").c_str(), 0644); },
-       1, "xasreduce: the result name 'cu.topa' is taken by a FIFO; nothing is replaced"},
+       1, "the result name 'cu.topa' is taken by a FIFO; nothing is replaced"},
       {"a directory for a script the run does not write",
        [](const ScratchDir& d) { mkdir(d.file("cu.topf").c_str(), 0755); }, 0, ""},
       {"the data file itself", [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.gabs").c_str()); },
-       0, "xasreduce: the result file 'cu.gabs" + replaces_data},
+       0, "the result file 'cu.gabs" + replaces_data},
       {"the data file by a hard link",
        [](const ScratchDir& d) { link(d.file("cu.dat").c_str(), d.file("cu.gexa").c_str()); }, 0,
-       "xasreduce: the result file 'cu.gexa" + replaces_data},
+       "the result file 'cu.gexa" + replaces_data},
       {"the data file by a symbolic link",
        [](const ScratchDir& d) { symlink("cu.dat", d.file("cu.tope").c_str()); }, 1,
-       "xasreduce: the result file 'cu.tope" + replaces_data},
+       "the result file 'cu.tope" + replaces_data},
       {"the data file as a script the run does not write",
        [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.topn").c_str()); }, 0,
        ""},
       {"the data file as the log",
        [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.log").c_str()); }, 0,
-       "xasreduce: the result file 'cu.log" + replaces_data, true},
+       "the result file 'cu.log" + replaces_data, true},
       {"a directory for the log", [](const ScratchDir& d) { mkdir(d.file("cu.log").c_str(), 0755); },
-       0, "xasreduce: the result name 'cu.log' is taken by a directory; nothing is replaced", true},
+       0, "the result name 'cu.log' is taken by a directory; nothing is replaced", true},
       {"the data file as the log of a dialogue, which writes none",
        [](const ScratchDir& d) { rename(d.file("cu.dat").c_str(), d.file("cu.log").c_str()); }, 0,
        ""},
@@ -346,14 +357,13 @@ TEST(CheckResultNames, RefusesTheDataFileAndNamesThatAreNoFile) {
     dir.write("cu.dat", "8000 1\n");
     struct stat data;
     ASSERT_EQ(stat(dir.file("cu.dat").c_str(), &data), 0);
-    DataFile file;
-    file.device = data.st_dev;
-    file.inode = data.st_ino;
     c.make(dir);
     const std::set<std::string> before = entries(dir);
     ResultSet results(dir.path());
     std::string err;
-    EXPECT_EQ(check_result_names(results, "cu", c.itop, c.log, file, &err), c.message.empty());
+    EXPECT_EQ(check_result_names(results, result_names("cu", c.itop, c.log), data.st_dev,
+                                 data.st_ino, &err),
+              c.message.empty());
     EXPECT_EQ(err, c.message);
     EXPECT_EQ(entries(dir), before);
   }
@@ -528,17 +538,19 @@ TEST(ResultFiles, DataFileWithAResultExtensionThatIsNotWritten) {
   EXPECT_TRUE(other.exists("cu.gabs"));
 }
 
-// The screen kept as BASE.log is a result file like the others: it may not
-// replace the data file, and a name taken by a directory is refused before
-// any file of the set is replaced.
+// The screen kept as BASE.log is a result file like the others: the command
+// line gives a data file named as its log another base name, and a name
+// taken by a directory is refused before any file of the set is replaced.
 TEST(ResultFiles, LogNameIsCheckedLikeTheOtherResultNames) {
   struct Case {
     const char* what;
     const char* data_name;
     bool log_directory;
+    int status;
+    const char* results;  // the base of the result set made, "" none
   };
-  const Case cases[] = {{"data file named as the log", "cu.log", false},
-                        {"directory named as the log", "cu.dat", true}};
+  const Case cases[] = {{"data file named as the log", "cu.log", false, 0, "cu-2"},
+                        {"directory named as the log", "cu.dat", true, 1, ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir dir;
@@ -547,16 +559,15 @@ TEST(ResultFiles, LogNameIsCheckedLikeTheOtherResultNames) {
     if (c.log_directory) {
       ASSERT_EQ(mkdir(dir.file("cu.log").c_str(), 0755), 0);
     }
-    RunOptions options;
-    options.directory = dir.path();
-    options.log = true;
-    const test::InProcessRun run =
-        test::reduce_in_process(test::answers(dir.file(c.data_name), "0"), options);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.outcome.message, "");
+    const test::ProgramResult r = run_program(dir.path(), "", {"-q", c.data_name});
+    EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_TRUE(dir.read(c.data_name) == data) << "the data file was replaced";
     for (const char* ext : {".gabs", ".gexa", ".gfou"})
       EXPECT_FALSE(dir.exists(std::string("cu") + ext)) << ext;
+    if (*c.results != '\0') {
+      EXPECT_TRUE(dir.exists(std::string(c.results) + ".gabs"));
+      EXPECT_TRUE(dir.exists(std::string(c.results) + ".log"));
+    }
   }
 }
 

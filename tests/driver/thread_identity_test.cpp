@@ -20,12 +20,12 @@ using test::ScratchDir;
 // Runs the whole reduction of the full-size spectrum with its results in
 // `dir` and the transform on `threads` threads; returns the screen.
 std::string reduce_in(const ScratchDir& dir, int threads) {
-  RunOptions options;
+  DialogueOptions options;
   options.directory = dir.path();
   options.threads = threads;
   const test::InProcessRun run =
       test::reduce_in_process(test::answers(test::example("ni_synth_15000.dat")), options);
-  EXPECT_EQ(run.status, 0) << run.outcome.message;
+  EXPECT_EQ(run.outcome.status, 0) << run.outcome.message;
   return run.screen;
 }
 

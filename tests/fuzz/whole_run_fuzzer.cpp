@@ -2,8 +2,8 @@
 // the answers are fixed: the file name, 2 columns, and TopDrawer scripts as
 // well, so that every stage and every result file is reached. The run happens
 // in a scratch directory that the fuzzer enters at the first input, with one
-// Reducer kept from input to input, as the command line keeps it from file to
-// file.
+// set of records kept from input to input, as the command line keeps it from
+// file to file.
 //
 // Besides what the sanitizers and assertions catch, each run must keep the
 // driver's promises: exit status 0 or 2; status 2 with a one-line message (an
@@ -25,6 +25,7 @@
 
 #include "driver/answers.h"
 #include "driver/driver.h"
+#include "driver/reduction.h"
 #include "fuzz_support.h"
 #include "common/text_out.h"
 
@@ -138,7 +139,7 @@ bool well_formed_message(const std::string& message) {
   if (message.empty()) return false;
   const std::size_t end = message.find('\n');
   if (end == std::string::npos) return true;
-  static constexpr std::string_view kLocus = "xasreduce: cannot read the answer to ";
+  static constexpr std::string_view kLocus = "cannot read the answer to ";
   return message.compare(0, kLocus.size(), kLocus) == 0 &&
          message.find('\n', end + 1) == std::string::npos && end + 1 < message.size();
 }
@@ -160,19 +161,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                         sizeof kAnswers - 1, &storage);
   xas::TextOut screen;  // in memory; dropped
   xas::Answers answers(in, &screen);
-  xas::RunOptions options;
+  xas::DialogueOptions options;
   options.directory = g_scratch;
-  // The records of a run are megabytes of fixed arrays. The Reducer reuses
-  // them from input to input: allocating and releasing them each time costs
-  // the sanitizers' allocator fresh pages and slows the fuzzer several times
-  // over; and its promise that every run starts from zero records is put to
-  // the test.
-  static xas::Reducer reducer;
-  xas::Outcome outcome;
-  const int status = reducer.run(answers, screen, options, outcome);
+  // One set of records for every input, as the command line keeps it from
+  // file to file: its promise that every run starts from zero is put to the
+  // test.
+  static xas::Reduction records;
+  options.records = &records;
+  const xas::DialogueOutcome outcome = xas::run_dialogue(answers, screen, options);
+  const int status = outcome.status;
   std::fclose(in);
 
-  if (status != outcome.status) xas::fuzz::fail("the exit status and the outcome disagree");
   if (status == 0) {
     if (!outcome.message.empty()) xas::fuzz::fail("status 0 with a message", outcome.message);
     for (const std::string& warning : outcome.warnings)

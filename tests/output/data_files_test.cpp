@@ -43,7 +43,7 @@ TEST(FourierFile, HeaderColumnLineAndRows) {
   r.params.akmax = 15.2345f;
   r.params.dk = 0.5f;
   r.params.wh = 2.0f;
-  r.fourie.n = 500;
+  r.fourie.zero(500);
   for (int m = 1; m <= 500; ++m) {
     r.fourie.r(m) = static_cast<float>(m - 1) * 0.02f;
     r.fourie.ft_mod(m) = 0.5f + 0.01f * std::sin(static_cast<float>(m));
@@ -82,7 +82,7 @@ void load_exafs(StageRecords& r) {
   r.edge.e0 = 8.98012f;
   r.background.ajump = 1.234567f;
   r.edge.ewl = 8.99512f;
-  r.data.n = 6;
+  r.size(6);
   r.exafs.n = 6;
   r.ne0 = 3;
   const float energy[] = {8.95f, 8.98f, 9.0195f, 9.1f, 9.3f, 100.0f};
@@ -128,7 +128,7 @@ TEST(DataFiles, WrittenAsResultFilesCreatedOrReplaced) {
   const auto t = test::stage_records();
   StageRecords& r = *t;
   load_exafs(r);
-  r.fourie.n = 500;
+  r.fourie.zero(500);
   struct Case {
     const ResultKind& kind;
     std::string old_text;  // "": no older file

@@ -62,7 +62,7 @@ TEST(ExafsPlotLimit, UpperKFromTheLastPoint) {
   };
   for (const Case& c : {Case{14.7f, 15}, Case{14.0f, 15}, Case{13.99f, 14}}) {
     const auto t = test::stage_records();
-    t->data.n = 4;
+    t->size(4);
     t->exafs.n = 4;
     t->exafs.k(3) = 17.5f;  // the next-to-last point does not count
     t->exafs.k(4) = c.last;
@@ -80,7 +80,7 @@ struct PlotRun {
   const std::string file = "data/run1/cu_foil.dat";
 
   PlotRun() {
-    r.file.file = Name90(file);
+    r.request.name = Name90(file);
     r.edge.e0 = 8.98012f;
     r.background.ajump = 1.23456f;
     r.edge.slp = 25.1234f * 1.23456f;
@@ -88,12 +88,12 @@ struct PlotRun {
     r.edge.wl = 1.5f * 1.23456f;
     r.background.aa = 0.02f;
     r.background.bb = 0.1f;
+    r.size(4);
     r.deriv.n = 2;
     r.deriv.emid(1) = 8.9795f;
     r.deriv.slope(1) = 12.345f;
     r.deriv.emid(2) = 8.99f;
     r.deriv.slope(2) = -3.5f;
-    r.data.n = 4;
     const float energy[] = {8.95f, 8.9795f, 8.98012f, 9.0f};
     const float absorption[] = {0.31f, 1.23456f, 1.3f, 1.6f};
     const float fit[] = {9.0f, 9.0f, 1.1f, 1.5f};
@@ -108,12 +108,12 @@ struct PlotRun {
   // The script of this kind, for the records as they stand.
   void write(const ResultKind& kind, TextOut& out) const {
     if (&kind == &kAbsorptionPlotFile)
-      write_absorption_plot(r.file.file, r.data, r.deriv, r.edge, r.background, r.normalised.fit,
+      write_absorption_plot(r.request.name, r.data, r.deriv, r.edge, r.background, r.normalised.fit,
                             out);
     else if (&kind == &kExafsPlotFile)
-      write_exafs_plot(r.file.file, limits, r.exafs, r.ne0, out);
+      write_exafs_plot(r.request.name, limits, r.exafs, r.ne0, out);
     else
-      write_fourier_plot(r.file.file, r.params, r.fourie, out);
+      write_fourier_plot(r.request.name, r.params, r.fourie, out);
   }
   std::vector<std::string> lines(const ResultKind& kind) const {
     TextOut out;
@@ -186,6 +186,8 @@ TEST(AbsorptionPlot, ZeroJumpTitles) {
 void load_exafs(PlotRun& p) {
   StageRecords& r = p.r;
   r.exafs.n = 5;
+  r.exafs.k.resize(5);
+  r.exafs.chi.resize(5);
   r.ne0 = 3;
   const float k[] = {0.0f, 0.0f, 2.6f, 3.21f, 16.05f};
   const float chi[] = {0.0f, 0.0f, 0.04f, -0.01235f, 123.0f};
@@ -224,7 +226,7 @@ TEST(ExafsPlot, LineByLine) {
 TEST(ExafsPlot, SmallLimitsInExponentForm) {
   PlotRun p;
   load_exafs(p);
-  p.r.data.n = 5;
+  p.r.size(5);
   p.limits = exafs_plot_limits(p.r.data, p.r.exafs, 0.05f);
   const std::vector<std::string> lines = p.lines(kExafsPlotFile);
   EXPECT_EQ(lines.at(3), " SET LIMITS X 0           17  Y   -5.00000007E-02   5.00000007E-02");
@@ -243,7 +245,7 @@ TEST(ExafsPlot, NoPointAboveTheEdge) {
 TEST(FourierPlot, LineByLine) {
   PlotRun p;
   Fourie& fourie = p.r.fourie;
-  fourie.n = 500;
+  fourie.zero(500);
   for (int m = 1; m <= 500; ++m) {
     fourie.r(m) = static_cast<float>(m - 1) * 0.02f;
     fourie.ft_mod(m) = 0.25f * static_cast<float>(m % 7);
@@ -277,7 +279,7 @@ TEST(FourierPlot, LineByLine) {
 TEST(PlotScripts, WrittenAsResultFiles) {
   PlotRun p;
   load_exafs(p);
-  p.r.fourie.n = 500;
+  p.r.fourie.zero(500);
   ScratchDir dir;
   TextOut screen;
   std::string expected_screen;

@@ -15,7 +15,7 @@ using test::StageRecords;
 // Puts the energies in, with an edge at e0, and makes their axis.
 void load_energies(StageRecords& r, float e0, const std::vector<float>& energies) {
   r.edge.e0 = e0;
-  r.data.n = static_cast<int>(energies.size());
+  r.size(static_cast<int>(energies.size()));
   for (std::size_t i = 0; i < energies.size(); ++i) {
     r.data.energy(static_cast<int>(i) + 1) = energies[i];
     r.exafs.k(static_cast<int>(i) + 1) = -1.0f;  // must be overwritten

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "background/absorption_file.h"
 #include "background/simq.h"
+#include "spectra/noise_plot.h"
 #include "support/expected_text.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -144,7 +146,7 @@ Fit reference_fit(const Data& data, int mp0, int mp1, float eb, float s) {
 TEST(NoiseFit, ExactQuarticGivesResidualsAtRoundingLevel) {
   const auto t = test::stage_records();
   Data& data = t->data;
-  data.n = 30;
+  data.zero(30);
   for (int j = 1; j <= 30; ++j) {
     data.energy(j) = 9.0f + 0.004f * static_cast<float>(j);
     const double x = static_cast<double>(data.energy(j) - data.energy(4));
@@ -169,7 +171,7 @@ TEST(NoiseFit, ExactQuarticGivesResidualsAtRoundingLevel) {
 TEST(NoiseFit, ResidualsAndRmsOfAScatteredRange) {
   const auto t = test::stage_records();
   Data& data = t->data;
-  data.n = 40;
+  data.zero(40);
   unsigned state = 12345;
   for (int j = 1; j <= 40; ++j) {
     data.energy(j) = 7.9f + 0.0013f * static_cast<float>(j);
@@ -203,7 +205,7 @@ struct NoiseRun {
   const int itop;
 
   explicit NoiseRun(int n, int top) : itop(top) {
-    data.n = n;
+    data.zero(n);
     // With this scatter the average of the double-precision values differs
     // from the average of the printed single-precision ones.
     unsigned state = 3;
@@ -218,8 +220,10 @@ struct NoiseRun {
 
   // The estimate for an edge at 8 keV; the noise plot is written when itop is 1.
   void estimate() {
-    estimate_noise(8.0f, data, r.screen, r.absorption_file, itop == 1 ? &r.noise_plot : nullptr,
-                   r.noise);
+    estimate_noise(8.0f, data, r.screen, r.noise);
+    if (r.noise.averaged) write_average_noise(r.noise.sxave, r.absorption_file);
+    if (itop == 1)
+      for (const NoiseRange& range : r.noise.ranges) write_noise_plot_block(data, range, r.noise_plot);
   }
   std::vector<std::string> screen() const { return split_lines(r.screen.text()); }
   std::vector<std::string> gabs() const { return split_lines(r.absorption_file.text()); }
@@ -311,7 +315,9 @@ TEST(EstimateNoise, PlotBlocksForEveryRange) {
 
 TEST(EstimateNoise, TooFewPointsAboveTheEdgeGiveNoInterval) {
   NoiseRun s(110, 1);  // n - jp0 = 9
-  s.r.noise = NoiseEstimate{true, 1.0f};  // must be cleared
+  s.r.noise.ranges.resize(3);  // what an earlier spectrum left must be cleared
+  s.r.noise.averaged = true;
+  s.r.noise.sxave = 1.0f;
   s.estimate();
   const Data& data = s.data;
   const std::vector<std::string> screen = s.screen();

@@ -103,7 +103,7 @@ struct SignalRun {
     r.background.aa = 0.05f;
     r.background.bb = -0.3f;
     r.background.ajump = 1.2f;
-    r.data.n = static_cast<int>(e.size());
+    r.size(static_cast<int>(e.size()));
     for (int i = 1; i <= r.data.n; ++i) {
       r.data.energy(i) = e[i - 1];
       r.data.absorption(i) = a[i - 1];
@@ -194,7 +194,7 @@ TEST(ExtractSignal, LargestSignalOnlyAboveK3InsideTheFitRange) {
 std::unique_ptr<StageRecords> choose_for(const std::vector<float>& k) {
   std::unique_ptr<StageRecords> r = test::stage_records();
   r->logic.fourier = 'S';
-  r->data.n = static_cast<int>(k.size());
+  r->size(static_cast<int>(k.size()));
   r->exafs.n = r->data.n;
   for (int i = 1; i <= r->data.n; ++i) r->exafs.k(i) = k[i - 1];
   choose_transform(r->data, r->exafs, r->logic, r->params, r->screen);

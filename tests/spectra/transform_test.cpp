@@ -108,7 +108,7 @@ Transform reference_transform(const std::vector<float>& k, const std::vector<flo
 std::unique_ptr<StageRecords> load_signal(const std::vector<float>& k, const std::vector<float>& chi) {
   std::unique_ptr<StageRecords> r = test::stage_records();
   r->logic.fourier = 'S';
-  r->data.n = static_cast<int>(k.size());
+  r->size(static_cast<int>(k.size()));
   r->exafs.n = r->data.n;
   for (int i = 1; i <= r->data.n; ++i) {
     r->exafs.k(i) = k[i - 1];
@@ -174,14 +174,15 @@ TEST(FourierTransform, NoSelectedPointGivesZerosOnTheGrid) {
   const auto r = load_signal({0.0f, 0.5f, 1.0f, 1.5f, 2.0f, 2.4f, 2.6f},
                              {0.0f, 1.0f, -1.0f, 2.0f, 1.0f, 3.0f, 1.0f});
   Fourie& fourie = r->fourie;
-  for (int m = 1; m <= kMaxPoints; ++m) {
-    fourie.ft_sin(m) = 7.0f;
-    fourie.ft_cos(m) = 7.0f;
-    fourie.ft_mod(m) = 7.0f;
+  // What an earlier transform left is cleared.
+  for (PointValues* values : {&fourie.ft_sin, &fourie.ft_cos, &fourie.ft_mod}) {
+    values->zero(600);
+    for (int m = 1; m <= 600; ++m) (*values)(m) = 7.0f;
   }
   const std::string before = r->screen.text();
   transform(*r, 1);
-  for (int m = 1; m <= kMaxPoints; ++m) {
+  ASSERT_EQ(fourie.ft_mod.size(), 500);
+  for (int m = 1; m <= fourie.ft_mod.size(); ++m) {
     ASSERT_EQ(fourie.ft_sin(m), 0.0f) << m;
     ASSERT_EQ(fourie.ft_cos(m), 0.0f) << m;
     ASSERT_EQ(fourie.ft_mod(m), 0.0f) << m;
@@ -258,6 +259,7 @@ TEST(FourierTransform, FullSizeSpectrumSameForAnyThreadCount) {
     int threads, starts;
   };
   for (const Case c : {Case{1, -1}, Case{2, -1}, Case{3, -1}, Case{0, -1}, Case{4, 0}, Case{4, 1}}) {
+    r->fourie.zero(500);
     for (int m = 1; m <= 500; ++m) r->fourie.ft_mod(m) = -1.0f;  // must be overwritten
     g_starts_refused = 0;
     g_starts_left = c.starts;

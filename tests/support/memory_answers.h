@@ -43,17 +43,15 @@ class MemoryAnswers {
 // A whole reduction in this process: its answers from `text`, its screen
 // kept in memory, its results where `options` says.
 struct InProcessRun {
-  int status = -1;
-  Outcome outcome;
+  DialogueOutcome outcome;
   std::string screen;
 };
 
-inline InProcessRun reduce_in_process(const std::string& text, const RunOptions& options) {
+inline InProcessRun reduce_in_process(const std::string& text, const DialogueOptions& options) {
   MemoryAnswers answers(text);
   TextOut screen;
-  Reducer reducer;
   InProcessRun run;
-  run.status = reducer.run(answers.answers(), screen, options, run.outcome);
+  run.outcome = run_dialogue(answers.answers(), screen, options);
   run.screen = screen.text();
   return run;
 }

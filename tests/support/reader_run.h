@@ -19,12 +19,15 @@ struct ReaderRun {
   // Reads with the dialogue's rules; a relative data file name is opened
   // from the current directory.
   explicit ReaderRun(const std::string& answers) : in(answers) {
-    ok = avafile(in.answers(), ReadingRules(), screen, warnings, file, *spectrum, &err);
+    Opened opened;
+    ok = avafile(in.answers(), dialogue_rules(), -1, screen, warnings, &request, &text, *spectrum,
+                 &opened, &err);
   }
   MemoryAnswers in;
   TextOut screen;
   Warnings warnings;
-  DataFile file;
+  Request request;
+  DataText text;
   std::unique_ptr<Data> spectrum = std::make_unique<Data>();  // large: on the heap
   bool ok = false;
   std::string err;

@@ -16,7 +16,11 @@ template <typename Write>
 bool write_result_file(const std::string& directory, const ResultKind& kind,
                        const std::string& base, TextOut& screen, Write write, std::string* err) {
   ResultSet results(directory);
-  TextOut* out = start_result_file(results, kind, base, screen, err);
+  const std::string name = base + kind.extension;
+  bool exists = false;
+  if (!results.check(name, &exists, err)) return false;
+  announce_result_file(kind, base, exists, screen);
+  TextOut* out = results.open(name, err);
   if (out == nullptr) return false;
   write(*out);
   return results.commit(err);

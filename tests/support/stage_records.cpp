@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
+#include "background/absorption_file.h"
+#include "common/message_text.h"
 #include "driver/answers.h"
-#include "driver/dialogue.h"
+#include "driver/avafile.h"
+#include "driver/reduction.h"
+#include "spectra/noise_plot.h"
 
 namespace xas::test {
 
@@ -25,8 +29,10 @@ bool run_to(StageRecords& r, Step last, std::string* err, int threads) {
   if (last == Step::signal) return true;
   fourier_transform(r.exafs, r.params, r.logic, r.fourie, threads);
   if (last == Step::transform) return true;
-  estimate_noise(r.edge.e0, r.data, r.screen, r.absorption_file,
-                 r.itop == 1 ? &r.noise_plot : nullptr, r.noise);
+  estimate_noise(r.edge.e0, r.data, r.screen, r.noise);
+  if (r.noise.averaged) write_average_noise(r.noise.sxave, r.absorption_file);
+  if (r.itop == 1)
+    for (const NoiseRange& range : r.noise.ranges) write_noise_plot_block(r.data, range, r.noise_plot);
   return true;
 }
 
@@ -34,8 +40,12 @@ bool load(StageRecords& r, const std::string& answers, std::string* err) {
   std::string text = answers;
   std::FILE* in = fmemopen(text.data(), text.size(), "r");
   Answers source(in);
-  const bool ok = avafile(source, ReadingRules(), r.screen, r.warnings, r.file, r.data, err) &&
-                  check_points(r.file, r.data, err);
+  DataText file;
+  const bool ok =
+      ask_data_file(source, dialogue_rules(), r.screen, &r.request, err) &&
+      open_data_file(&r.request, -1, r.screen, r.warnings, &file, err) == Opened::read &&
+      load_table(r.request, file, r.screen, r.warnings, r.data, err) &&
+      check_points(r.data, quote(r.request.path), err);
   std::fclose(in);
   if (ok) energies_to_kev(r.data, r.screen);
   return ok;

@@ -9,8 +9,8 @@
 #include "background/edge.h"
 #include "background/fit.h"
 #include "background/model.h"
-#include "driver/avafile.h"
 #include "common/records.h"
+#include "driver/request.h"
 #include "common/warnings.h"
 #include "common/text_out.h"
 #include "spectra/kaxis.h"
@@ -21,7 +21,7 @@
 namespace xas::test {
 
 struct StageRecords {
-  DataFile file;
+  Request request;
   Data data;
   Logic logic;
   int itop = 0;
@@ -39,6 +39,18 @@ struct StageRecords {
   Warnings warnings;
   TextOut absorption_file;  // in memory: what the noise stage adds to .gabs
   TextOut noise_plot;       // in memory
+
+  // n points in every per-point record (the values held kept, new ones
+  // zero), for tests that fill the records a stage reads by hand.
+  void size(int n) {
+    data.resize(n);
+    deriv.emid.resize(n);
+    deriv.slope.resize(n);
+    exafs.k.resize(n);
+    exafs.chi.resize(n);
+    normalised.fit.resize(n);
+    normalised.anor.resize(n);
+  }
 };
 
 // On the heap: the records are large.

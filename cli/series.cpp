@@ -1,0 +1,357 @@
+#include "cli/series.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "cli/column_choice.h"
+#include "cli/column_labels.h"
+#include "cli/pictures.h"
+#include "common/error_stream.h"
+#include "common/message_text.h"
+#include "common/system_error.h"
+#include "common/text_out.h"
+#include "common/warnings.h"
+#include "driver/avafile.h"
+#include "driver/dialogue.h"
+#include "driver/naming.h"
+#include "driver/reduction.h"
+#include "driver/result_files.h"
+#include "results/data_file.h"
+#include "results/files.h"
+
+namespace xas {
+
+namespace {
+
+// The file's own name, its directories aside.
+std::string file_name(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string path_in(const std::string& directory, const std::string& name) {
+  return directory.empty() || directory == "." ? name : directory + "/" + name;
+}
+
+using Identity = std::pair<dev_t, ino_t>;
+
+}  // namespace
+
+void choose_bases(const std::string& directory, const std::vector<std::string>& extra_extensions,
+                  std::vector<Job>& jobs) {
+  // The same file given twice is reduced once.
+  std::map<Identity, const Job*> first;
+  std::set<Identity> files;
+  for (Job& job : jobs) {
+    job.known = file_identity(job.path, &job.device, &job.inode);
+    if (!job.known) continue;
+    const Identity id{job.device, job.inode};
+    files.insert(id);
+    auto [at, fresh] = first.emplace(id, &job);
+    if (!fresh) {
+      job.outcome.refused = true;
+      job.outcome.refusal = "the same file as " + quote(at->second->path) + ": it is given twice";
+    }
+  }
+  // The dialogue's base names; different files that would share one keep
+  // their whole file name, and, should those agree too, their path with
+  // "/" as "_".
+  for (Job& job : jobs) job.base = base_name(shown_name(job.path).view());
+  for (int round = 0; round < 2; ++round) {
+    std::map<std::string, std::vector<Job*>> by_base;
+    for (Job& job : jobs)
+      if (!job.outcome.refused) by_base[job.base].push_back(&job);
+    for (auto& [base, sharing] : by_base) {
+      if (sharing.size() < 2) continue;
+      for (Job* job : sharing) {
+        if (round == 0) {
+          job->base = file_name(job->path);
+        } else {
+          std::string flat = job->path;
+          while (flat.compare(0, 2, "./") == 0) flat.erase(0, 2);
+          for (char& c : flat)
+            if (c == '/') c = '_';
+          job->base = flat;
+        }
+      }
+    }
+  }
+  // Whatever still meets another base, or would put a result on a FILE of
+  // the call, is numbered.
+  std::vector<std::string> extensions;
+  for (const ResultKind* kind : kResultKinds) extensions.push_back(kind->extension);
+  extensions.push_back(".log");
+  extensions.insert(extensions.end(), extra_extensions.begin(), extra_extensions.end());
+  auto hits_a_file = [&](const std::string& base) {
+    for (const std::string& ext : extensions) {
+      dev_t device = 0;
+      ino_t inode = 0;
+      if (file_identity(path_in(directory, base + ext), &device, &inode) &&
+          files.count(Identity{device, inode}) > 0)
+        return true;
+    }
+    return false;
+  };
+  std::set<std::string> used;
+  for (Job& job : jobs) {
+    if (job.outcome.refused) continue;
+    std::string base = job.base;
+    for (int n = 2; used.count(base) > 0 || hits_a_file(base); ++n)
+      base = job.base + "-" + std::to_string(n);
+    job.base = base;
+    used.insert(base);
+  }
+}
+
+namespace {
+
+struct Settings {
+  const Options* options = nullptr;
+  int threads = 1;  // threads of each reduction
+};
+
+// The kinds of picture asked for: "png", "svg", both or none.
+std::vector<std::string> picture_terms(const Options& o) {
+  std::vector<std::string> terms;
+  if (o.png) terms.push_back("png");
+  if (o.svg) terms.push_back("svg");
+  return terms;
+}
+
+void refuse(Job& job, const std::string& why) {
+  job.outcome.refused = true;
+  job.outcome.refusal = why;
+  job.pending.reset();  // nothing of it is committed
+}
+
+// Commits the result sets of the jobs handed to it, in their order, on a
+// thread of its own: the waits of the disk overlap the next reductions.
+class Committer {
+ public:
+  Committer(std::vector<Job>& jobs, std::mutex& lock, std::condition_variable& finished)
+      : jobs_(jobs), lock_(lock), finished_(finished) {
+    try {
+      thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+      // No thread: each set is committed where it is handed over.
+    }
+  }
+  ~Committer() {
+    {
+      const std::lock_guard<std::mutex> hold(queue_lock_);
+      closing_ = true;
+    }
+    ready_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+  // The job is reduced: commits its set, if it has one, and marks it done.
+  void hand_over(std::size_t i) {
+    if (jobs_[i].pending == nullptr || !thread_.joinable()) return commit(i);
+    {
+      const std::lock_guard<std::mutex> hold(queue_lock_);
+      queue_.push_back(i);
+    }
+    ready_.notify_one();
+  }
+
+ private:
+  void run() {
+    for (;;) {
+      std::size_t i = 0;
+      {
+        std::unique_lock<std::mutex> hold(queue_lock_);
+        ready_.wait(hold, [&] { return closing_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        i = queue_.front();
+        queue_.pop_front();
+      }
+      commit(i);
+    }
+  }
+  void commit(std::size_t i) {
+    Job& job = jobs_[i];
+    std::string err;
+    if (job.pending != nullptr && !job.pending->commit(&err)) refuse(job, err);
+    job.pending.reset();  // its temporaries are gone
+    const std::lock_guard<std::mutex> hold(lock_);
+    job.done = true;
+    finished_.notify_one();
+  }
+
+  std::vector<Job>& jobs_;
+  std::mutex& lock_;
+  std::condition_variable& finished_;
+  std::mutex queue_lock_;
+  std::condition_variable ready_;
+  std::deque<std::size_t> queue_;
+  bool closing_ = false;
+  std::thread thread_;
+};
+
+// Reduces one file: read once, its columns chosen from its head, its table
+// loaded, reduced, its result set (with BASE.log, the screen the dialogue
+// would have shown) and its pictures committed.
+void reduce_job(const Settings& s, Job& job, Reduction& r) {
+  const Options& o = *s.options;
+  DataText text;
+  std::string err;
+  switch (read_data_file(job.path, -1, &text, &err)) {
+    case DataRead::read:
+      break;
+    case DataRead::cannot_open:
+      return refuse(job, "cannot open " + quote(job.path) + ": " + err);
+    case DataRead::refused:
+      return refuse(job, err);
+  }
+  Request request;
+  request.path = job.path;
+  request.name = shown_name(job.path);
+  request.rules = command_line_rules();
+  request.itop = o.topdrawer ? 1 : 0;
+  if (!resolve_columns(scan_head(text.text), o.columns, o.fluorescence, o.ncol, &request, &err))
+    return refuse(job, err);
+
+  TextOut screen;  // the dialogue's screen, kept as BASE.log
+  Warnings input;
+  banner(screen);
+  show_data_file(request, screen);
+  if (!load_table(request, text, screen, input, r.data, &err) ||
+      !check_points(r.data, quote(job.path), &err))
+    return refuse(job, input.refusal(err));
+  show_plot(request, screen);
+  FileOutcome& out = job.outcome;
+
+  ResultOptions results;
+  results.directory = o.outdir;
+  results.base = job.base;
+  results.log = true;
+  results.threads = s.threads;
+  results.device = text.device;
+  results.inode = text.inode;
+  const std::vector<std::string> terms = picture_terms(o);
+  for (const std::string& term : terms) results.more_names.push_back(job.base + "." + term);
+  std::vector<std::string> notes;
+  PictureValues values;
+  if (!terms.empty()) {
+    results.before_commit = [&](ResultSet& set, const std::string& base) {
+      for (const std::string& term : terms) {
+        std::string why;
+        if (!draw_spectrum(set, base, values, term, &why))
+          notes.push_back("no " + term + " picture: " + why);
+      }
+    };
+  }
+  job.pending = std::make_unique<ResultWriter>(request, results);
+  ResultWriter& writer = *job.pending;
+  ReductionSettings settings;
+  settings.threads = s.threads;
+  // The files that do not show the transform are written while it runs.
+  settings.while_transforming = [&](const Reduction& reduction) {
+    screen.lines(reduction.screen_edge);
+    std::string ignored;  // finish() gives the failure in its turn
+    writer.start(reduction, &ignored);
+  };
+  if (!reduce(settings, r, &err)) return refuse(job, input.refusal(err));
+  out.warnings = input.take();
+  out.warnings.insert(out.warnings.end(), r.warnings.begin(), r.warnings.end());
+  if (!terms.empty()) values = picture_values(request, r);
+  TextOut tail;  // the rest of the screen: in BASE.log only
+  if (!writer.prepare(r, screen.text(), tail, &err)) return refuse(job, err);
+  out.warnings.insert(out.warnings.end(), notes.begin(), notes.end());
+  out.points = r.data.n;
+  out.e0 = r.e0_ev();
+  out.slope = r.slope();
+  out.jump = r.jump();
+  out.ewl = r.ewl_ev();
+  out.hwl = r.hwl();
+  out.averaged = r.noise.averaged;
+  out.noise = r.noise.sxave;
+  job.gfou = path_in(o.outdir, job.base + ".gfou");
+}
+
+}  // namespace
+
+bool run_series(const Options& options, std::vector<Job>& jobs, std::string* err) {
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const int workers = std::max(1, std::min(options.jobs > 0 ? options.jobs : cores,
+                                           static_cast<int>(jobs.size())));
+  Settings settings;
+  settings.options = &options;
+  settings.threads = std::max(1, cores / workers);
+
+  std::mutex lock;
+  std::condition_variable finished;
+  Committer committer(jobs, lock, finished);
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    Reduction reduction;  // its memory kept from one file to the next
+    for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+      if (!jobs[i].outcome.refused) reduce_job(settings, jobs[i], reduction);
+      committer.hand_over(i);
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < workers && workers > 1; ++t) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // a process limit: fewer workers
+    }
+  }
+  // With one worker, or when no thread can be started, the calling thread
+  // reduces; otherwise it keeps the summary, the messages and the progress
+  // line in order while the workers reduce.
+  if (threads.empty()) work();
+
+  TextOut out(1);
+  Progress progress(!options.quiet && ::isatty(2), static_cast<int>(jobs.size()));
+  out.line(summary_header());
+  out.flush();
+  int refused = 0;
+  std::size_t shown = 0;
+  while (shown < jobs.size()) {
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      finished.wait_for(hold, std::chrono::milliseconds(200), [&] { return jobs[shown].done; });
+    }
+    for (;;) {
+      {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (shown == jobs.size() || !jobs[shown].done) break;
+      }
+      Job& job = jobs[shown];
+      job.outcome.path = job.path;
+      if (job.outcome.refused) {
+        ++refused;
+        progress.say("xasreduce: " + job.path + ": refused: " + job.outcome.refusal);
+      } else {
+        for (const std::string& text : job.outcome.warnings)
+          progress.say("xasreduce: " + job.path + ": warning: " + text);
+      }
+      out.line(summary_row(job.outcome));
+      out.flush();
+      ++shown;
+    }
+    progress.draw(static_cast<int>(shown) - refused, refused);
+  }
+  for (std::thread& thread : threads) thread.join();
+  progress.end();
+  if (!out.flush()) {
+    *err = "cannot write the summary to standard output: " + system_error_text(out.error());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace xas

@@ -1,0 +1,74 @@
+#include "cli/summary.h"
+
+#include <cstdio>
+
+#include "cli/pictures.h"
+#include "common/error_stream.h"
+
+namespace xas {
+
+namespace {
+
+// A cell of the summary: no tab or line end may break the table.
+std::string cell(std::string text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+std::string join(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  return text;
+}
+
+}  // namespace
+
+std::string summary_header() {
+  return "file\tstatus\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage";
+}
+
+std::string summary_row(const FileOutcome& o) {
+  std::vector<std::string> cells{cell(o.path)};
+  if (o.refused) {
+    cells.push_back("refused");
+    for (int i = 0; i < 7; ++i) cells.emplace_back();
+    cells.push_back(cell(o.refusal));
+  } else {
+    cells.insert(cells.end(), {"ok", std::to_string(o.points), report_digits(o.e0),
+                               report_digits(o.slope), report_digits(o.jump), report_digits(o.ewl),
+                               report_digits(o.hwl), o.averaged ? report_digits(o.noise) : "",
+                               cell(join(o.warnings))});
+  }
+  std::string row;
+  for (const std::string& c : cells) row += (row.empty() ? "" : "\t") + c;
+  return row;
+}
+
+Progress::Progress(bool shown, int total) : shown_(shown), total_(total), start_(Clock::now()) {}
+
+void Progress::draw(int done, int refused) {
+  if (!shown_) return;
+  const Clock::time_point now = Clock::now();
+  if (done < total_ && drawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+  last_ = now;
+  const double seconds = std::chrono::duration<double>(now - start_).count();
+  char line[160];
+  std::snprintf(line, sizeof line, "\rxasreduce: %d/%d reduced, %d refused, %.1f s\033[K", done,
+                total_, refused, seconds);
+  error_text(line);
+  drawn_ = true;
+}
+
+void Progress::say(const std::string& text) {
+  if (drawn_) error_text("\r\033[K");
+  error_line(text);
+  drawn_ = false;
+}
+
+void Progress::end() {
+  if (drawn_) error_text("\n");
+  drawn_ = false;
+}
+
+}  // namespace xas
