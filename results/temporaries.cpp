@@ -74,7 +74,9 @@ Slot* claim() {
   for (Block* block = &g_first;;) {
     for (Slot& slot : block->slots) {
       int free = kFree;
-      if (slot.state.compare_exchange_strong(free, kCreating)) return &slot;
+      if (slot.state.load(std::memory_order_relaxed) == kFree &&
+          slot.state.compare_exchange_strong(free, kCreating))
+        return &slot;
     }
     Block* next = block->next.load();
     if (next == nullptr) {

@@ -13,7 +13,8 @@
 namespace xas::test {
 
 ProgramResult run_program(const std::string& cwd, const std::string& input,
-                          const std::vector<std::string>& args) {
+                          const std::vector<std::string>& args,
+                          const std::vector<std::string>& environment) {
   ScratchDir io;
   io.write("stdin", input);
   const std::string in = io.file("stdin"), out = io.file("stdout"), err = io.file("stderr");
@@ -27,6 +28,7 @@ ProgramResult run_program(const std::string& cwd, const std::string& input,
     dup2(fd_in, 0);
     dup2(fd_out, 1);
     dup2(fd_err, 2);
+    for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
     std::vector<char*> argv{const_cast<char*>(XAS_BINARY)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

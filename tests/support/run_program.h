@@ -14,9 +14,11 @@ struct ProgramResult {
 };
 
 // Runs the built program in directory `cwd` with `input` on standard input
-// and the arguments `args` (none: the dialogue).
+// and the arguments `args` (none: the dialogue); `environment` holds
+// "NAME=value" settings added to the program's environment.
 ProgramResult run_program(const std::string& cwd, const std::string& input,
-                          const std::vector<std::string>& args = {});
+                          const std::vector<std::string>& args = {},
+                          const std::vector<std::string>& environment = {});
 
 // The answers of a run on a two-column data file: its name, the number of
 // columns and the plot choice (1 asks for every result file).
