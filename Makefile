@@ -1,6 +1,7 @@
 # make           builds the program, build/xasreduce
 # make demo      reduces the example spectrum into demo/ and draws it
-# make test      builds and runs every test (also under the sanitizers)
+# make test      builds and runs every test
+# make check     make test, then every test again under the sanitizers
 # make install   installs the program, its manual page and gnuplot scripts under PREFIX
 # make deb       builds the Debian package
 # make bench     times each stage and whole runs
@@ -18,7 +19,7 @@ export JOBS
 # directory they enter and leave.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all program demo test test-plain test-sanitize install deb bench fuzz clean
+.PHONY: all program demo test check test-sanitize install deb bench fuzz clean
 
 all: program
 
@@ -31,12 +32,12 @@ demo:
 	@scripts/build $(BUILD) xasreduce
 	@scripts/demo $(BUILD)/xasreduce
 
-test: test-plain test-sanitize
-
-test-plain:
+test:
 	@scripts/install-deps test
 	@scripts/build $(BUILD) all -DXAS_TESTS=ON
 	@scripts/run-tests $(BUILD)
+
+check: test test-sanitize
 
 test-sanitize:
 	@scripts/install-deps test

@@ -10,6 +10,7 @@ white line, fits a pre-edge line and a post-edge background, normalises, extract
 EXAFS signal chi(k), Fourier-transforms it and estimates the noise, and writes gnuplot
 data files and TopDrawer plot scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -2,7 +2,9 @@
 # and its gnuplot scripts. The program finds the scripts relative to its own
 # directory, so bin/ and share/xasreduce/ stay side by side.
 install(TARGETS xasreduce RUNTIME DESTINATION bin)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/xasreduce.1 DESTINATION share/man/man1)
+# The manual page carries the project's version.
+configure_file(${PROJECT_SOURCE_DIR}/docs/xasreduce.1 ${CMAKE_CURRENT_BINARY_DIR}/xasreduce.1 @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/xasreduce.1 DESTINATION share/man/man1)
 install(FILES ${XAS_GNUPLOT_SCRIPTS} DESTINATION share/xasreduce)
 
 # Installing and packaging take what is built and build nothing themselves:
