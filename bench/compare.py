@@ -28,10 +28,11 @@ parser.add_argument("old")
 parser.add_argument("new")
 parser.add_argument("--runs", type=int, default=60)
 parser.add_argument("--data", default=os.path.join(here, "..", "examples", "cu_foil.dat"))
+parser.add_argument("--dir", default=None, help="where the runs write (default: a new temporary directory)")
 parser.add_argument("--args", nargs=argparse.REMAINDER)
 opts = parser.parse_args()
 
-work = tempfile.mkdtemp()
+work = tempfile.mkdtemp(dir=opts.dir)
 try:
     programs = {"old": os.path.abspath(opts.old), "new": os.path.abspath(opts.new)}
     data = os.path.abspath(opts.data)

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <system_error>
-#include <thread>
 #include <atomic>
 #include <cerrno>
 
@@ -142,41 +140,12 @@ void ResultSet::drop(const std::string& name) {
   if (check(name, &exists, &ignored) && exists) removals_.push_back(name);
 }
 
-namespace {
-
-// Syncs the files' data to the disk, all at once, so that their waits
-// overlap; a file whose sync fails keeps the failure.
-template <typename File>
-void sync_files(const std::vector<File*>& files) {
-  std::vector<std::thread> syncs;
-  for (File* file : files) {
-    auto sync = [file] {
-      if (::fdatasync(file->fd) != 0 && file->error == 0) file->error = errno;
-    };
-    try {
-      syncs.emplace_back(sync);
-    } catch (const std::system_error&) {
-      sync();
-    }
-  }
-  for (std::thread& t : syncs) t.join();
-}
-
-}  // namespace
-
 void ResultSet::start_sync() {
-  if (sync_.joinable()) sync_.join();
-  std::vector<File*> started;
   for (File& file : files_) {
     if (file.syncing) continue;
     if (file.out != nullptr && !file.out->flush() && file.error == 0) file.error = file.out->error();
     file.syncing = true;
-    if (file.error == 0) started.push_back(&file);
-  }
-  try {
-    sync_ = std::thread([started] { sync_files(started); });
-  } catch (const std::system_error&) {
-    sync_files(started);
+    if (file.error == 0) syncs_.add(file.fd, &file.error);
   }
 }
 
@@ -184,14 +153,8 @@ bool ResultSet::commit(std::string* err) {
   bool ok = true;
   // Synced before the renames: after a crash the set is the old one or the
   // new one, never files renamed into place before their contents.
-  std::vector<File*> rest;
-  for (File& file : files_) {
-    if (file.syncing) continue;
-    if (file.out != nullptr && !file.out->flush() && file.error == 0) file.error = file.out->error();
-    if (file.error == 0) rest.push_back(&file);
-  }
-  sync_files(rest);
-  if (sync_.joinable()) sync_.join();
+  start_sync();
+  syncs_.wait();
   for (File& file : files_) {
     int error = file.error;
     if (::close(file.fd) != 0 && error == 0) error = errno;
@@ -253,7 +216,7 @@ bool ResultSet::commit(std::string* err) {
 }
 
 void ResultSet::discard() {
-  if (sync_.joinable()) sync_.join();
+  syncs_.wait();
   for (File& file : files_) {
     if (file.fd >= 0) ::close(file.fd);
     unlinkat(dirfd_, file.scratch.c_str(), 0);

@@ -18,10 +18,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/text_out.h"
+#include "results/sync_pool.h"
 #include "results/temporaries.h"
 
 namespace xas {
@@ -62,8 +62,8 @@ class ResultSet {
   void drop(const std::string& name);
 
   // Writes out the files started so far and begins syncing them to the
-  // disk on a thread of its own, so that the wait overlaps whatever the
-  // caller does next; those files are written no more. The commit waits.
+  // disk on other threads, so that the wait overlaps whatever the caller
+  // does next; those files are written no more. The commit waits.
   void start_sync();
 
   // Syncs and closes every file, then renames them into place. Fails, naming
@@ -98,7 +98,7 @@ class ResultSet {
   mutable int lock_fd_ = -1;
   std::mutex files_lock_;  // held while files_ changes
   std::list<File> files_;  // a list: the sync thread holds pointers into it
-  std::thread sync_;  // of start_sync()
+  SyncBatch syncs_;  // of the files started
   std::vector<std::string> removals_;  // earlier files removed with the commit
 };
 
