@@ -1,15 +1,12 @@
-// The choice of a data file's columns for a reduction from the command line:
-// the user's column list (numbers or labels) or, without one, the file's own
-// column names, resolved against the head of the file into the columns the
-// data reader takes.
+// The columns a user gives with -c or -f (numbers, or names the file uses)
+// resolved against the head of a file into the one channel they read.
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "cli/column_labels.h"
-#include "driver/request.h"
+#include "cli/channels.h"
+#include "cli/formats/head.h"
 
 namespace xas {
 
@@ -19,31 +16,19 @@ struct ColumnRef {
   std::string label;  // the label, matched without regard to case
 };
 
-// The column names known to the choice without a column list, matched
-// without regard to case, in the order of ColumnRole.
-enum class ColumnRole { energy, absorption, i0, i1, fluorescence };
-struct KnownNames {
-  ColumnRole role;
-  const char* what;  // "energy", "absorption", "I0", "I1", "fluorescence"
-  std::vector<std::string_view> names;
-};
-const std::vector<KnownNames>& known_column_names();
-
-// Resolves the user's choice into the columns read from the file:
+// The channel of the user's choice:
 // - `columns` of 2 items (E, MU): absorption column MU;
-// - `columns` of 3 items (E, I0, I1): absorption ln(I0/I1), nab 0;
-// - `fluorescence` of 3 items (E, IF, I0): absorption IF/I0, nab 0;
-// - neither: with fewer than 3 numbers per line energy 1 and absorption 2,
-//   else the file's known column names (absorption first, then I0 with I1,
-//   then fluorescence with I0; the leftmost column of each kind).
-// ncol is `ncol` when it is 1 or more, else the numbers of the first data
-// line. No column may lie beyond ncol, and with fewer than 3 numbers per line
-// the energy is column 1 and the absorption column 2, as the dialogue reads
-// such a table. Fails with a one-line message (without the file's name) when
-// the choice cannot be made.
-// Fills the request's ncol, mode and columns.
-bool resolve_columns(const FileHead& head, const std::vector<ColumnRef>& columns,
-                     const std::vector<ColumnRef>& fluorescence, int ncol, Request* out,
-                     std::string* refusal);
+// - `columns` of 3 items (E, I0, I1): absorption ln(I0/I1);
+// - `fluorescence` of 3 items (E, IF, I0): absorption IF/I0.
+// ncol is `ncol` when it is 1 or more, else the numbers of the table's first
+// line. No column may lie beyond ncol, and with fewer than 3 numbers per
+// line the energy is column 1 and the absorption column 2, as the dialogue
+// reads such a table. `dspacing` (above 0) makes the energy column an angle.
+// Fails with a one-line message, in the terms of the options, when the
+// choice cannot be made.
+bool chosen_channel(const std::string& path, const TableHead& head,
+                    const std::vector<ColumnRef>& columns,
+                    const std::vector<ColumnRef>& fluorescence, int ncol, double dspacing,
+                    Channel* out, std::string* refusal);
 
 }  // namespace xas

@@ -6,13 +6,16 @@
 #include <cstddef>
 #include <string_view>
 
+#include "cli/column_roles.h"
 #include "common/freeform_read.h"
 
 namespace xas {
 
 namespace {
 
-enum class Opt { columns, fluorescence, ncol, topdrawer, outdir, jobs, png, svg, quiet, help, version };
+enum class Opt {
+  columns, fluorescence, ncol, dspacing, topdrawer, outdir, jobs, png, svg, quiet, help, version
+};
 
 struct OptionEntry {
   Opt opt;
@@ -23,7 +26,8 @@ struct OptionEntry {
 
 constexpr OptionEntry kOptions[] = {
     {Opt::columns, 'c', "columns", true},   {Opt::fluorescence, 'f', "fluorescence", true},
-    {Opt::ncol, 'n', "ncol", true},         {Opt::topdrawer, 't', "topdrawer", false},
+    {Opt::ncol, 'n', "ncol", true},         {Opt::dspacing, 0, "dspacing", true},
+    {Opt::topdrawer, 't', "topdrawer", false},
     {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
     {Opt::png, 0, "png", false},            {Opt::svg, 0, "svg", false},
     {Opt::quiet, 'q', "quiet", false},      {Opt::help, 'h', "help", false},
@@ -129,6 +133,16 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
       *err = option + " takes a number of columns from 1 to " + std::to_string(kWideMaxColumns) +
              ", not " + quote(value);
       return false;
+    case Opt::dspacing: {
+      double d = 0.0;
+      if (parse_real(value, &d) && d > 0.0 && d < 1000.0) {
+        o->dspacing = d;
+        return true;
+      }
+      *err = option + " takes the crystal's lattice spacing in Angstrom, a positive number, not " +
+             quote(value);
+      return false;
+    }
     case Opt::jobs:
       if (number_in(value, 1, 1 << 30, &o->jobs)) return true;
       *err = option + " takes a positive whole number, not " + quote(value);
@@ -249,9 +263,11 @@ std::string usage_text() {
       "  -c, --columns E,I0,I1  energy, I0 and I1 columns: absorption ln(I0/I1)\n"
       "  -f, --fluorescence E,IF,I0\n"
       "                         energy, fluorescence and I0: absorption IF/I0\n"
-      "                         (a column is a number from 1 to 64 or a name)\n"
-      "  -n, --ncol N           numbers read from each data line, 1 to 64\n"
+      "                         (a column is a number from 1 to 1024 or a name)\n"
+      "  -n, --ncol N           numbers read from each data line, 1 to 1024\n"
       "                         (default: those of the first data line)\n"
+      "      --dspacing D       the energy column holds the monochromator angle\n"
+      "                         (degrees) of a crystal of lattice spacing D (Angstrom)\n"
       "  -t, --topdrawer        also the four TopDrawer scripts\n"
       "  -o, --outdir DIR       results in DIR, created when missing (default: .)\n"
       "  -j, --jobs N           spectra reduced at once (default: one per core)\n"
@@ -263,21 +279,21 @@ std::string usage_text() {
       "  --                     every later argument is a FILE\n"
       "A FILE \"-\" is the file of that name, not standard input.\n"
       "\n"
-      "Without -c or -f a table of two numbers per line is energy and absorption;\n"
-      "otherwise the columns are chosen by name, from XDI \"# Column.N:\" lines or\n"
-      "from the last comment line before the data (one word per column). Known\n"
-      "names, in any case:\n";
+      "Without -c or -f the columns are found by their names, as beamlines write\n"
+      "them: XDI, SPEC (#L), Epics scan files, SSRL, CLS and KEK-PF files (the\n"
+      "energy from the angle and the header's D=), lists of numbered names, and a\n"
+      "last line of names before the table; a table of two numbers per line is\n"
+      "energy and absorption. Names, in any case:\n";
   for (const KnownNames& group : known_column_names()) {
     std::string line = "  " + std::string(group.what);
     line.resize(16, ' ');
-    for (std::size_t i = 0; i < group.names.size(); ++i) {
-      if (i > 0) line += ' ';
-      line += group.names[i];
-    }
-    text += line + "\n";
+    text += line + group.names + "\n";
   }
   text +=
-      "The absorption is taken first, then I0 with I1, then fluorescence with I0.\n"
+      "A file offering several channels (absorption columns, I0 with I1, fluorescence\n"
+      "with I0) gets the first, in that order, whose edge jump is at least 10 times\n"
+      "its noise; several fluorescence channels of one detector are summed. The\n"
+      "summary's channel column says which was reduced.\n"
       "\n"
       "Example:\n"
       "  xasreduce -o results -c energy,i0,itrans scan*.xdi > summary.tsv\n"

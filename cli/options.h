@@ -21,7 +21,8 @@ namespace xas {
 struct Options {
   std::vector<ColumnRef> columns;       // -c: 2 items (E,MU) or 3 (E,I0,I1); empty: not given
   std::vector<ColumnRef> fluorescence;  // -f: 3 items (E,IF,I0); empty: not given
-  int ncol = 0;                         // -n, 1 to 64; 0: counted on the first data line
+  int ncol = 0;                         // -n, 1 to 1024; 0: counted on the first data line
+  double dspacing = 0.0;                // --dspacing: the energy column is an angle; 0: not given
   bool topdrawer = false;               // -t: also the four TopDrawer scripts
   bool png = false;                     // --png: also BASE.png
   bool svg = false;                     // --svg: also BASE.svg

@@ -14,8 +14,9 @@
 #include <thread>
 #include <utility>
 
+#include "cli/channels.h"
 #include "cli/column_choice.h"
-#include "cli/column_labels.h"
+#include "cli/formats/head.h"
 #include "cli/pictures.h"
 #include "common/error_stream.h"
 #include "common/message_text.h"
@@ -214,28 +215,52 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
     case DataRead::refused:
       return refuse(job, err);
   }
-  Request request;
-  request.path = job.path;
-  request.name = shown_name(job.path);
-  request.rules = command_line_rules();
+  // The channel: the columns given, or the one the data choose among those
+  // the file's names offer.
+  const TableHead head = read_head(text.text);
+  if (!head.not_a_spectrum.empty()) return refuse(job, quote(job.path) + " " + head.not_a_spectrum);
+  FileOutcome& out = job.outcome;
+  std::vector<Channel> candidates(1);
+  const bool given = !o.columns.empty() || !o.fluorescence.empty();
+  if (given || o.ncol > 0) {
+    if (!chosen_channel(job.path, head, o.columns, o.fluorescence, o.ncol, o.dspacing,
+                        &candidates[0], &err))
+      return refuse(job, err);
+  } else {
+    candidates = candidate_channels(job.path, head, o.dspacing, &err);
+    if (candidates.empty()) return refuse(job, err);
+  }
+  const ChannelChoice choice = choose_channel(candidates, text);
+  if (choice.chosen < 0) return refuse(job, choice.refusal);
+  const Channel& channel = candidates[static_cast<std::size_t>(choice.chosen)];
+  // A refusal names the channel when the file's names chose it.
+  const std::string in_channel =
+      given || head.names.empty() ? std::string() : " (in the channel " + channel.label + ")";
+  Request request = channel.request;
   request.itop = o.topdrawer ? 1 : 0;
-  if (!resolve_columns(scan_head(text.text), o.columns, o.fluorescence, o.ncol, &request, &err))
-    return refuse(job, err);
+  out.channel = channel.label;
 
   TextOut screen;  // the dialogue's screen, kept as BASE.log
   Warnings input;
   banner(screen);
   show_data_file(request, screen);
-  if (!load_table(request, text, screen, input, r.data, &err) ||
-      !check_points(r.data, quote(job.path), &err))
-    return refuse(job, input.refusal(err));
+  if (!load_table(request, text, screen, input, r.data, &err))
+    return refuse(job, input.refusal(err + in_channel));
+  if (!check_points(r.data, quote(job.path), &err)) {
+    // Energies from 0 or below: no measured spectrum starts there.
+    if (r.data.n > 0 && r.data.energy(1) <= 0.0f)
+      err = "its energies (column " + std::to_string(request.energy) +
+            ") start at 0 or below: a spectrum on a relative energy scale, as a calculation"
+            " gives, is not a measured one; give absolute energies";
+    return refuse(job, input.refusal(err + in_channel));
+  }
   show_plot(request, screen);
-  FileOutcome& out = job.outcome;
 
   ResultOptions results;
   results.directory = o.outdir;
   results.base = job.base;
   results.log = true;
+  results.log_note = " ... channel reduced: " + channel.words + " (" + head.format + " file)";
   results.threads = s.threads;
   results.device = text.device;
   results.inode = text.inode;
@@ -262,8 +287,9 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
     std::string ignored;  // finish() gives the failure in its turn
     writer.start(reduction, &ignored);
   };
-  if (!reduce(settings, r, &err)) return refuse(job, input.refusal(err));
-  out.warnings = input.take();
+  if (!reduce(settings, r, &err)) return refuse(job, input.refusal(err + in_channel));
+  out.warnings = choice.warnings;
+  for (std::string& warning : input.take()) out.warnings.push_back(warning);
   out.warnings.insert(out.warnings.end(), r.warnings.begin(), r.warnings.end());
   if (!terms.empty()) values = picture_values(request, r);
   TextOut tail;  // the rest of the screen: in BASE.log only

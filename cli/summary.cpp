@@ -25,17 +25,18 @@ std::string join(const std::vector<std::string>& parts) {
 }  // namespace
 
 std::string summary_header() {
-  return "file\tstatus\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage";
+  return "file\tstatus\tchannel\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage";
 }
 
 std::string summary_row(const FileOutcome& o) {
   std::vector<std::string> cells{cell(o.path)};
   if (o.refused) {
     cells.push_back("refused");
+    cells.push_back(cell(o.channel));
     for (int i = 0; i < 7; ++i) cells.emplace_back();
     cells.push_back(cell(o.refusal));
   } else {
-    cells.insert(cells.end(), {"ok", std::to_string(o.points), report_digits(o.e0),
+    cells.insert(cells.end(), {"ok", cell(o.channel), std::to_string(o.points), report_digits(o.e0),
                                report_digits(o.slope), report_digits(o.jump), report_digits(o.ewl),
                                report_digits(o.hwl), o.averaged ? report_digits(o.noise) : "",
                                cell(join(o.warnings))});

@@ -14,6 +14,7 @@ struct FileOutcome {
   std::string path;
   bool refused = false;
   std::string refusal;  // why, when refused
+  std::string channel;  // the channel reduced: "ln(i0/itrans)", "col 2"
   int points = 0;
   float e0 = 0, slope = 0, jump = 0, ewl = 0, hwl = 0;  // as the screen report prints them
   bool averaged = false;  // an average noise was found

@@ -249,31 +249,35 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
   static const Layout kFileName("(' >>> FILE NAME: ',A90)");
   screen.lines(kFileName.format({r.name.view()}));
 
-  // A table the dialogue can read is counted as it does; only a wider one
-  // (the command line's) is counted to the command line's limit.
-  const int counted = r.ncol > kMaxColumns ? r.rules.max_columns : kMaxColumns;
+  // A table the dialogue can read is counted as it does, to 12 numbers; a
+  // wider one (the command line's) is counted to its own number of columns.
+  const int counted = r.ncol > kMaxColumns ? std::min(r.rules.max_columns, r.ncol) : kMaxColumns;
   const int want = std::max(r.ncol, 0);
   const std::size_t width = r.rules.line_width > 0 ? static_cast<std::size_t>(r.rules.line_width)
                                                    : std::string_view::npos;
   TableCount seen;
   seen.limit = counted;
   std::vector<float> energy, absorption;
+  // The numbers a line gives (from [1]); columns never parsed stay 0.
+  std::vector<double> col(static_cast<std::size_t>(counted) + 2), full(col.size());
+  auto value = [&](int c) { return col[static_cast<std::size_t>(c)]; };
   TextLines lines(file.text);
   std::string_view whole;
   while (lines.next(&whole)) {
+    if (lines.number() < r.first_line) continue;
+    if (r.last_line > 0 && lines.number() > r.last_line) break;
     if (!whole.empty() && whole[0] == '#') continue;
-    // The numbers a line gives; columns never parsed stay 0.
-    double col[kWideMaxColumns + 2] = {};
+    std::fill(col.begin(), col.end(), 0.0);
     const std::string_view line = whole.substr(0, width);
     int taken = 0;
-    bool complete = read_line_numbers(line, want, counted, col, &taken);
+    bool complete = read_line_numbers(line, want, counted, col.data(), &taken);
     if (line.size() < whole.size()) {
       // The dialogue parses the first characters of a line only. Where the
       // rest would change the numbers it reads, the cut is not made in
       // silence: the line is named.
-      double full[kWideMaxColumns + 2] = {};
+      std::fill(full.begin(), full.end(), 0.0);
       int full_taken = 0;
-      const bool full_complete = read_line_numbers(whole, want, counted, full, &full_taken);
+      const bool full_complete = read_line_numbers(whole, want, counted, full.data(), &full_taken);
       bool same = full_complete == complete;
       for (int k = 1; same && k <= want; ++k)
         same = std::isnan(full[k]) ? std::isnan(col[k]) : full[k] == col[k];
@@ -285,7 +289,7 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
         return false;
       }
     }
-    for (int k = want + 1; k <= counted + 1; ++k) col[k] = 0.0;
+    for (int k = want + 1; k <= counted + 1; ++k) col[static_cast<std::size_t>(k)] = 0.0;
     if (!complete) {
       if (taken > 0) {
         ++seen.short_lines;
@@ -301,13 +305,23 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
       ++seen.more_lines;
       seen.most = std::max(seen.most, taken);
     }
-    energy.push_back(static_cast<float>(col[r.ncol < 3 ? 1 : r.energy]));
-    if (r.ncol < 3 || r.mode == Mode::absorption)
-      absorption.push_back(static_cast<float>(col[r.ncol < 3 ? 2 : r.absorption]));
-    else if (r.mode == Mode::fluorescence)
-      absorption.push_back(static_cast<float>(col[r.fluorescence] / col[r.i0]));
-    else
-      absorption.push_back(static_cast<float>(std::log(col[r.i0] / col[r.i1])));
+    if (r.ncol < 3) {
+      energy.push_back(static_cast<float>(col[1]));
+      absorption.push_back(static_cast<float>(col[2]));
+      continue;
+    }
+    double e = col[static_cast<std::size_t>(r.energy)];
+    if (r.dspacing > 0.0) e = kAngleToEnergy / (2.0 * r.dspacing * std::sin(e * (M_PI / 180.0)));
+    energy.push_back(static_cast<float>(e));
+    if (r.mode == Mode::absorption) {
+      absorption.push_back(static_cast<float>(value(r.absorption)));
+    } else if (r.mode == Mode::fluorescence) {
+      double fluorescence = value(r.fluorescence);
+      for (int c : r.more_fluorescence) fluorescence += value(c);
+      absorption.push_back(static_cast<float>(fluorescence / value(r.i0)));
+    } else {
+      absorption.push_back(static_cast<float>(std::log(value(r.i0) / value(r.i1))));
+    }
   }
 
   data.zero(static_cast<int>(energy.size()));
@@ -327,7 +341,8 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
   screen.record(
       FreeFormRecord().add_text(" >>> ").add_integer(data.n).add_text("  DATA ENERGY POINTS!"));
   const std::string declared =
-      "the " + std::to_string(r.ncol) + " answered to \"Number of columns?\"";
+      r.ncol_said.empty() ? "the " + std::to_string(r.ncol) + " answered to \"Number of columns?\""
+                          : r.ncol_said;
   if (data.n == 0 && seen.short_lines > 0) {
     *err = "no line of " + name + " holds " + declared + ": its lines hold at most " +
            std::to_string(seen.most_short) + " numbers";

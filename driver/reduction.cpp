@@ -91,7 +91,10 @@ bool reduce(const ReductionSettings& settings, Reduction& r, std::string* err) {
     // it runs on the other threads meanwhile.
     FourierTransform transform;
     TransformFinish finish{transform};
-    transform.start(r.exafs, r.params, r.logic, r.fourie, settings.threads);
+    if (settings.transform)
+      transform.start(r.exafs, r.params, r.logic, r.fourie, settings.threads);
+    else
+      r.fourie.zero(0);
     estimate_noise(r.edge.e0, r.data, screen, r.noise);
     r.screen_noise = screen.take();
     if (settings.while_transforming) settings.while_transforming(r);

@@ -25,6 +25,7 @@ struct Reduction;
 // How the reduction runs besides its data.
 struct ReductionSettings {
   int threads = 0;  // threads of the transform (0: one per core)
+  bool transform = true;  // false: every stage but the transform (fourie stays empty)
   // Called on the calling thread once the reduction is known to stand,
   // while the transform runs on the others: every record but `fourie` is
   // final then. Work that does not need the transform (the files that do

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/records.h"
 
@@ -16,7 +17,7 @@ namespace xas {
 inline constexpr int kMaxColumns = 12;
 inline constexpr int kDataLineWidth = 500;
 // The command line reads wider tables: up to this many numbers a line.
-inline constexpr int kWideMaxColumns = 64;
+inline constexpr int kWideMaxColumns = 1024;
 
 // How the absorption is formed from the numbers of a line.
 enum class Mode {
@@ -54,7 +55,22 @@ struct Request {
   int fluorescence = 0;  // Mode::fluorescence
   int itop = 0;          // the plot answer: 1 also writes the TopDrawer scripts
   ReadingRules rules;
+
+  // Beyond the dialogue: what the command line reads from beamline files.
+  long first_line = 1;  // the table starts at this line; the lines before are its header
+  long last_line = 0;   // when above 0: the table ends at this line (a file of several scans)
+  // When above 0: the energy column holds the monochromator angle in degrees
+  // of a crystal of this lattice spacing (Angstrom), and the energy is
+  // 12398.42 eV Angstrom / (2 D sin(angle)).
+  double dspacing = 0.0;
+  std::vector<int> more_fluorescence;  // columns summed with `fluorescence`
+  std::string channel;    // the channel in words ("ln(i0/itrans)"); "" in the dialogue
+  std::string ncol_said;  // how ncol was given, for messages; "" in the dialogue
 };
+
+// The constant that turns a monochromator angle into an energy: E (eV) =
+// kAngleToEnergy / (2 D sin(angle)) for a lattice spacing D in Angstrom.
+inline constexpr double kAngleToEnergy = 12398.42;
 
 // The 90 characters the results show of a data file's path: the path when it
 // fits, else its own name (or as much of that as fits).

@@ -163,7 +163,11 @@ bool ResultWriter::prepare(const Reduction& r, const std::string& head, TextOut&
     announce(kExafsPlotFile);
     announce(kFourierPlotFile);
   }
-  if (options_.log && !results.add(base + ".log", head + tail.text(), err)) return false;
+  if (options_.log &&
+      !results.add(base + ".log",
+                   head + tail.text() + (options_.log_note.empty() ? "" : options_.log_note + "\n"),
+                   err))
+    return false;
   if (options_.before_commit) options_.before_commit(results, base);
 
   // The screen is part of the run: a report that could not be written

@@ -22,6 +22,7 @@ struct ResultOptions {
   std::string directory;  // where the results go ("": the current directory)
   std::string base;       // the result base name ("": derived from the data file's name)
   bool log = false;       // the screen is also a result file: BASE.log
+  std::string log_note;   // a line BASE.log ends with, after the screen ("": none)
   int threads = 1;        // threads that render the files
   // The data file, which no result may replace (0, 0: none).
   dev_t device = 0;

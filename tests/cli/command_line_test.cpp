@@ -32,7 +32,8 @@ std::vector<std::vector<std::string>> rows(const std::string& out) {
   const std::vector<std::string> lines = split_lines(out);
   EXPECT_FALSE(lines.empty());
   if (lines.empty()) return table;
-  EXPECT_EQ(lines[0], "file\tstatus\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage");
+  EXPECT_EQ(lines[0],
+            "file\tstatus\tchannel\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage");
   for (std::size_t i = 1; i < lines.size(); ++i) table.push_back(fields(lines[i]));
   return table;
 }
@@ -65,7 +66,10 @@ TEST(CommandLine, GivesTheDialoguesFilesAndScreenForTheSameAnswers) {
     const ProgramResult l = run_program(command.path(), "", args);
     ASSERT_EQ(l.status, 0) << l.err;
     const std::string base = std::string(c.file).substr(0, std::string(c.file).rfind('.'));
-    EXPECT_EQ(command.read(base + ".log"), d.out);
+    // The log is the dialogue's screen, and a last line that names the channel.
+    const std::string log = command.read(base + ".log");
+    ASSERT_EQ(log.substr(0, d.out.size()), d.out);
+    EXPECT_EQ(log.substr(d.out.size()).rfind(" ... channel reduced: ", 0), 0u) << log.substr(d.out.size());
     for (const char* ext : kExtensions) {
       EXPECT_EQ(command.exists(base + ext), dialogue.exists(base + ext)) << ext;
       EXPECT_EQ(command.read(base + ext), dialogue.read(base + ext)) << ext;
@@ -87,13 +91,14 @@ TEST(CommandLine, ARefusedFileInABatchLeavesTheOthersReduced) {
   ASSERT_EQ(table.size(), 4u) << r.out;
   EXPECT_EQ(table[0][0], "cu.dat");
   EXPECT_EQ(table[0][1], "ok");
-  EXPECT_EQ(table[0][2], "1461");
-  EXPECT_EQ(table[0][3], "8981.10352");  // the digits of the screen report
-  EXPECT_EQ(table[0][5], "2.50108409");
-  EXPECT_EQ(table[1], (std::vector<std::string>{"flat.dat", "refused", "", "", "", "", "", "", "",
-                                                "no absorption edge: the absorption never rises"}));
+  EXPECT_EQ(table[0][2], "col 2");
+  EXPECT_EQ(table[0][3], "1461");
+  EXPECT_EQ(table[0][4], "8981.10352");  // the digits of the screen report
+  EXPECT_EQ(table[0][6], "2.50108409");
+  EXPECT_EQ(table[1], (std::vector<std::string>{"flat.dat", "refused", "col 2", "", "", "", "", "",
+                                                "", "", "no absorption edge: the absorption never rises"}));
   EXPECT_EQ(table[2][1], "refused");
-  EXPECT_EQ(table[2][9], "cannot open 'missing.dat': No such file or directory");
+  EXPECT_EQ(table[2][10], "cannot open 'missing.dat': No such file or directory");
   EXPECT_EQ(table[3][1], "ok");
   EXPECT_TRUE(dir.exists("cu.gabs") && dir.exists("ge.gexa") && dir.exists("ge.log"));
   EXPECT_FALSE(dir.exists("flat.gabs") || dir.exists("flat.log"));
@@ -118,7 +123,7 @@ TEST(CommandLine, FilesSharingABaseNameKeepTheirWholeNames) {
   const auto table = rows(r.out);
   ASSERT_EQ(table.size(), 4u);
   EXPECT_EQ(table[3][1], "refused");
-  EXPECT_NE(table[3][9].find("given twice"), std::string::npos) << table[3][9];
+  EXPECT_NE(table[3][10].find("given twice"), std::string::npos) << table[3][10];
 }
 
 // Columns chosen by the file's own labels, by label names given, and by
@@ -165,7 +170,7 @@ TEST(CommandLine, ColumnsByLabelFluorescenceAndWideTables) {
   const auto stored = rows(run_program(dir.path(), "", {"-c", "1,4", "S_elemental_rt_01_mu.dat"}).out);
   ASSERT_EQ(fluorescence.size(), 1u);
   ASSERT_EQ(stored.size(), 1u);
-  EXPECT_EQ(fluorescence[0][3], stored[0][3]);
+  EXPECT_EQ(fluorescence[0][4], stored[0][4]);
   // Column 17 of the wide table is the copper absorption: the same results.
   ASSERT_EQ(run_program(dir.path(), "", {"cu.dat"}).status, 0);
   EXPECT_EQ(dir.read("wide.gabs"), dir.read("cu.gabs"));

@@ -89,7 +89,7 @@ TEST(Series, SpectraOfAnyLength) {
   dir.write("big.dat", big);
   const test::ProgramResult cli = test::run_program(dir.path(), "", {"-q", "big.dat"});
   EXPECT_EQ(cli.status, 0) << cli.err;
-  EXPECT_NE(cli.out.find("big.dat\tok\t20000\t"), std::string::npos) << cli.out;
+  EXPECT_NE(cli.out.find("big.dat\tok\tcol 2\t20000\t"), std::string::npos) << cli.out;
   const test::ProgramResult dialogue = test::run_program(dir.path(), "big.dat\n2\n0\n");
   EXPECT_EQ(dialogue.status, 0) << dialogue.err;
   EXPECT_NE(dialogue.out.find("more than 15000 points"), std::string::npos);
