@@ -1,7 +1,9 @@
 #include "background/edge.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "background/simq.h"
 #include "common/freeform_write.h"
@@ -121,52 +123,47 @@ double edge_parabola(const Data& data, const Deriv& deriv, Edge& edge, TextOut& 
   return q1;
 }
 
-// The edge energy is the vertex of the derivative parabola. It is refused
-// where it means nothing: no vertex, a vertex outside the data, a minimum
-// outside the edge band, or a maximum past the white line by more than the
-// white line stands above the foot of the band. A vertex that stands outside
-// the band but near it (as when the steepest slope is the top of a band
-// widened downwards), or a minimum inside the band, is kept with a warning.
-bool check_edge_energy(const Data& data, const Edge& edge, double curvature, Warnings& warnings,
-                       std::string* err) {
+// Whether the vertex of the derivative parabola is an edge energy to keep:
+// a maximum inside the edge band, or close to it. Otherwise (no vertex, a
+// minimum, a vertex far outside the band or past the white line by more than
+// the white line stands above the band) *why says what it is. A maximum
+// outside the band but close to it is kept with a warning.
+bool sound_vertex(const Data& data, const Edge& edge, double curvature, Warnings& warnings,
+                  std::string* why) {
   const float e0 = edge.e0;
   const float low = data.energy(edge.i1), high = data.energy(edge.i2 + 1);
   const std::string band = "the edge band (" + ev_range(low, high) + ")";
   if (!std::isfinite(e0)) {
-    *err = "no edge energy: the parabola through the derivative over " + band +
-           " has no vertex";
+    *why = "the parabola through the derivative over " + band + " has no vertex";
     return false;
   }
   if (e0 < data.energy(1) || e0 > data.energy(data.n)) {
-    *err = "no edge energy: the vertex of the derivative parabola over " + band +
-           " lies at " + ev(e0) + ", outside the data (" +
-           ev_range(data.energy(1), data.energy(data.n)) + ")";
+    *why = "the vertex of the derivative parabola over " + band + " lies at " + ev(e0) +
+           ", outside the data (" + ev_range(data.energy(1), data.energy(data.n)) + ")";
     return false;
   }
   const bool in_band = e0 >= low && e0 <= high;
   if (!(curvature < 0.0)) {
-    if (!in_band) {
-      *err = "no edge energy: the derivative has no maximum at its steepest rise (its"
-             " parabola over " + band + " has a minimum, at " + ev(e0) + ")";
-      return false;
-    }
-    warnings.add("the derivative parabola over " + band +
-                 " has a minimum, not a maximum: the edge energy " + ev(e0) + " is that minimum");
-    return true;
+    *why = "the derivative parabola over " + band + " has a minimum, at " + ev(e0) +
+           ", not a maximum";
+    return false;
   }
   if (in_band) return true;
-  // Past the white line by more than the white line stands above the foot
-  // of the band, the vertex belongs to no feature of the edge.
   const float reach = edge.ewl + (edge.ewl - low);
   if (e0 > reach) {
-    *err = "no edge energy: the maximum of the derivative parabola over " + band +
-           " lies at " + ev(e0) + ", past the white line at " + ev(edge.ewl) +
+    *why = "the maximum of the derivative parabola over " + band + " lies at " + ev(e0) +
+           ", past the white line at " + ev(edge.ewl) +
            " by more than the white line stands above the band";
     return false;
   }
   const float off = e0 > high ? e0 - high : low - e0;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f eV", static_cast<double>(off) * 1000.0);
+  if (!(off <= kCloseToBand)) {
+    *why = "the maximum of the derivative parabola over " + band + " lies at " + ev(e0) + ", " +
+           buf + (e0 > high ? " above" : " below") + " the band";
+    return false;
+  }
   warnings.add("the edge energy " + ev(e0) + " lies " + buf + (e0 > high ? " above " : " below ") +
                band + " that locates it");
   return true;
@@ -174,8 +171,65 @@ bool check_edge_energy(const Data& data, const Edge& edge, double curvature, War
 
 }  // namespace
 
+SmoothEdge smooth_edge(const Data& data) {
+  SmoothEdge edge;
+  const int n = data.n;
+  std::vector<double> slope(static_cast<std::size_t>(n) + 1, NAN);
+  auto e = [&](int i) { return static_cast<double>(data.energy(i)); };
+  for (int i = 2; i < n; ++i) {
+    const double spacing = (e(i + 1) - e(i - 1)) / 2.0;
+    const double h = std::max(0.0015, 2.5 * spacing);
+    // The window: the points within h, and at least two on either side.
+    int lo = i, hi = i;
+    while (lo > 1 && (e(i) - e(lo - 1) <= h || i - lo < 2)) --lo;
+    while (hi < n && (e(hi + 1) - e(i) <= h || hi - i < 2)) ++hi;
+    if (i - lo < 2 || hi - i < 2) continue;
+    // Least squares y = c0 + c1 x + c2 x^2 with x = e - e(i): c1 is the slope.
+    double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
+    for (int j = lo; j <= hi; ++j) {
+      const double x = e(j) - e(i), y = data.absorption(j);
+      double p = 1.0;
+      for (int k = 0; k < 5; ++k, p *= x) {
+        s[k] += p;
+        if (k < 3) t[k] += p * y;
+      }
+    }
+    double ax[9] = {s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]};
+    double b[3] = {t[0], t[1], t[2]};
+    if (simq(ax, b, 3) == 0 && std::isfinite(b[1])) slope[static_cast<std::size_t>(i)] = b[1];
+  }
+  int m = 0;
+  for (int i = 2; i < n; ++i)
+    if (std::isfinite(slope[i]) && (m == 0 || slope[i] > slope[m])) m = i;
+  if (m == 0 || !(slope[m] > 0.0)) return edge;
+  edge.found = true;
+  edge.e0 = data.energy(m);
+  edge.slope = static_cast<float>(slope[m]);
+  // The vertex of the parabola through the steepest slope and its
+  // neighbours, where it lies between them.
+  if (m > 2 && m < n - 1 && std::isfinite(slope[m - 1]) && std::isfinite(slope[m + 1])) {
+    const double x[3] = {e(m - 1) - e(m), 0.0, e(m + 1) - e(m)};
+    const double y[3] = {slope[m - 1], slope[m], slope[m + 1]};
+    double ax[9], b[3];
+    for (int r = 0; r < 3; ++r) {
+      ax[r] = x[r] * x[r];
+      ax[3 + r] = x[r];
+      ax[6 + r] = 1.0;
+      b[r] = y[r];
+    }
+    if (simq(ax, b, 3) == 0 && b[0] < 0.0) {
+      const double vertex = -b[1] / (2.0 * b[0]);
+      if (vertex > x[0] && vertex < x[2]) {
+        edge.e0 = static_cast<float>(e(m) + vertex);
+        edge.slope = static_cast<float>(b[2] + vertex * (b[1] + vertex * b[0]));
+      }
+    }
+  }
+  return edge;
+}
+
 bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Warnings& warnings,
-                 std::string* err) {
+                 std::string* err, const EdgeRule& rule) {
   const int n = data.n;
   deriv.n = 0;
   // A slot skipped for equal energies keeps what it held: zero at the start
@@ -200,8 +254,7 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
   }
 
   // The edge band: the slopes on both sides of the steepest one that stay
-  // above 80 % of it. Each scan stops at the end of the data; a band cut
-  // there still locates the edge if its parabola has a vertex near it.
+  // above 80 % of it. Each scan stops at the end of the data.
   const float tol = 0.8f;
   const float threshold = edge.apm * tol;
   int below = m - 1;
@@ -215,15 +268,15 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
     --edge.i1;
     if (count == 1) ++edge.i2;
   }
-  if (edge.i1 < 1 || edge.i2 > deriv.n) {
-    *err = "no edge band: the steepest rise (at " + ev(edge.emax) +
-           ") is too close to the " + (edge.i1 < 1 ? "first" : "last") +
-           " point of the data for the three slopes its parabola needs";
-    return false;
-  }
+  std::string unsound;  // why the parabola's vertex is not the edge energy
+  const bool band = edge.i1 >= 1 && edge.i2 <= deriv.n;
+  if (!band)
+    unsound = "the steepest rise (at " + ev(edge.emax) + ") is too close to the " +
+              (edge.i1 < 1 ? "first" : "last") +
+              " point of the data for the three slopes of an edge band";
   // Cut at the top, the band would have no fall above it: the white line
   // below refuses that.
-  if (below < 1)
+  if (band && below < 1)
     warnings.add("the edge band reaches the first point of the data: the steepest rise (at " +
                  ev(edge.emax) + ") does not fall below 80 % of it before the data begin");
 
@@ -238,8 +291,34 @@ bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Wa
              (deriv.slope(c) - deriv.slope(c - 1));
   white_line_parabola(data, c, edge, screen);
 
-  const double curvature = edge_parabola(data, deriv, edge, screen, warnings);
-  return check_edge_energy(data, edge, curvature, warnings, err);
+  if (band) {
+    Warnings held;  // given only where the vertex is kept
+    const double curvature = edge_parabola(data, deriv, edge, screen, held);
+    if (sound_vertex(data, edge, curvature, held, &unsound) && rule.kind == EdgeRule::specified) {
+      for (std::string& text : held.take()) warnings.add(std::move(text));
+      return true;
+    }
+  }
+
+  // The smoothed derivative's edge: where the parabola's vertex is no edge
+  // energy, or where it is asked for.
+  const SmoothEdge smooth = smooth_edge(data);
+  if (!smooth.found) {
+    *err = "no absorption edge: the smoothed absorption never rises" +
+           (unsound.empty() ? std::string() : " (and " + unsound + ")");
+    return false;
+  }
+  edge.smoothed = true;
+  edge.slp = smooth.slope;
+  if (rule.kind == EdgeRule::given) {
+    edge.e0 = rule.e0;
+    return true;
+  }
+  edge.e0 = smooth.e0;
+  if (rule.kind == EdgeRule::specified)
+    warnings.add("the edge energy " + ev(edge.e0) + " is the maximum of the smoothed derivative: " +
+                 unsound);
+  return true;
 }
 
 }  // namespace xas

@@ -29,7 +29,33 @@ struct Edge {
   float wl = 0.0f;     // absorption at the white-line maximum
   float slp = 0.0f;    // refined steepest slope
   float e0 = 0.0f;     // edge energy E0
+  bool smoothed = false;  // E0 and slp are the smoothed derivative's, not the parabola's
 };
+
+// Which edge energy a reduction takes: the vertex of the derivative parabola
+// where it is sound (else the smoothed derivative's maximum), the smoothed
+// derivative's maximum for every spectrum, or one given.
+struct EdgeRule {
+  enum Kind { specified, smooth, given };
+  Kind kind = specified;
+  float e0 = 0.0f;  // keV, for `given`
+};
+
+// A maximum of the derivative parabola outside the edge band is kept as the
+// edge energy up to this far from the band (keV).
+inline constexpr float kCloseToBand = 0.0015f;
+
+// The edge energy from the derivative smoothed over a window suited to the
+// point spacing: at each point, the slope at its middle of a parabola fitted
+// to the absorption within max(1.5 eV, 2.5 point spacings) of it; the
+// steepest of them, refined by a parabola through it and its neighbours.
+// Found is false when the smoothed absorption never rises.
+struct SmoothEdge {
+  bool found = false;
+  float e0 = 0.0f;     // keV
+  float slope = 0.0f;  // the smoothed derivative there, per keV
+};
+SmoothEdge smooth_edge(const Data& data);
 
 // Fills deriv (sized to the points, its slots kept where no slope is
 // computed) and edge from the spectrum (energies in keV). A singular
@@ -37,6 +63,6 @@ struct Edge {
 // on. Fails, with a message for the user, when the data show no edge to
 // work from; warns of an edge energy that is worth a second look.
 bool locate_edge(const Data& data, Deriv& deriv, Edge& edge, TextOut& screen, Warnings& warnings,
-                 std::string* err);
+                 std::string* err, const EdgeRule& rule = EdgeRule());
 
 }  // namespace xas

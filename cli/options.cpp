@@ -3,6 +3,7 @@
 #include "common/characters.h"
 #include "common/message_text.h"
 
+#include <cmath>
 #include <cstddef>
 #include <string_view>
 
@@ -14,7 +15,8 @@ namespace xas {
 namespace {
 
 enum class Opt {
-  columns, fluorescence, ncol, dspacing, topdrawer, outdir, jobs, png, svg, quiet, help, version
+  columns, fluorescence, ncol, dspacing, e0, kmin, kmax, kweight, dk, rmax,
+  topdrawer, outdir, jobs, png, svg, quiet, help, version
 };
 
 struct OptionEntry {
@@ -27,6 +29,9 @@ struct OptionEntry {
 constexpr OptionEntry kOptions[] = {
     {Opt::columns, 'c', "columns", true},   {Opt::fluorescence, 'f', "fluorescence", true},
     {Opt::ncol, 'n', "ncol", true},         {Opt::dspacing, 0, "dspacing", true},
+    {Opt::e0, 0, "e0", true},               {Opt::kmin, 0, "kmin", true},
+    {Opt::kmax, 0, "kmax", true},           {Opt::kweight, 0, "kweight", true},
+    {Opt::dk, 0, "dk", true},               {Opt::rmax, 0, "rmax", true},
     {Opt::topdrawer, 't', "topdrawer", false},
     {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
     {Opt::png, 0, "png", false},            {Opt::svg, 0, "svg", false},
@@ -143,6 +148,51 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
              quote(value);
       return false;
     }
+    case Opt::e0: {
+      double e = 0.0;
+      if (value == "smooth") {
+        o->e0 = EdgeRule{EdgeRule::smooth, 0.0f};
+        return true;
+      }
+      if (parse_real(value, &e) && e >= 200.0 && e < 1.0e6) {
+        o->e0 = EdgeRule{EdgeRule::given, static_cast<float>(e / 1000.0)};
+        return true;
+      }
+      *err = option + " takes 'smooth' or an edge energy in eV (200 or more), not " + quote(value);
+      return false;
+    }
+    case Opt::kmin:
+    case Opt::kmax:
+    case Opt::kweight:
+    case Opt::dk:
+    case Opt::rmax: {
+      struct Limit {
+        Opt opt;
+        double low, high;
+        float TransformChoice::*field;
+        const char* what;
+      };
+      static const Limit kLimits[] = {
+          {Opt::kmin, 0.0, 100.0, &TransformChoice::kmin, "a wave number in 1/Angstrom, 0 or more"},
+          {Opt::kmax, 0.0, 100.0, &TransformChoice::kmax, "a wave number in 1/Angstrom"},
+          {Opt::kweight, 0.0, 4.0, &TransformChoice::kweight, "a weight exponent from 0 to 4"},
+          {Opt::dk, 0.0, 20.0, &TransformChoice::dk, "a taper width in 1/Angstrom, above 0"},
+          {Opt::rmax, 0.0, 100.0, &TransformChoice::rmax,
+           "a distance in Angstrom, above 0 and at most 100"},
+      };
+      for (const Limit& limit : kLimits) {
+        if (limit.opt != entry.opt) continue;
+        double v = 0.0;
+        const bool zero_allowed = entry.opt == Opt::kmin || entry.opt == Opt::kweight;
+        if (parse_real(value, &v) && std::isfinite(v) && v <= limit.high &&
+            (v > limit.low || (zero_allowed && v == limit.low))) {
+          o->parameters.*limit.field = static_cast<float>(v);
+          return true;
+        }
+        *err = option + " takes " + limit.what + ", not " + quote(value);
+      }
+      return false;
+    }
     case Opt::jobs:
       if (number_in(value, 1, 1 << 30, &o->jobs)) return true;
       *err = option + " takes a positive whole number, not " + quote(value);
@@ -234,6 +284,11 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
       break;
     }
   }
+  const TransformChoice& p = o.parameters;
+  if (!std::isnan(p.kmin) && !std::isnan(p.kmax) && !(p.kmax > p.kmin)) {
+    *err = "--kmax must lie above --kmin";
+    return false;
+  }
   if (!o.columns.empty() && !o.fluorescence.empty()) {
     *err = "-c and -f cannot be given together: -c is for absorption or I0 and I1, -f for "
            "fluorescence";
@@ -268,6 +323,14 @@ std::string usage_text() {
       "                         (default: those of the first data line)\n"
       "      --dspacing D       the energy column holds the monochromator angle\n"
       "                         (degrees) of a crystal of lattice spacing D (Angstrom)\n"
+      "      --e0 smooth        the edge energy of every file from its smoothed\n"
+      "                         derivative (for noisy series)\n"
+      "      --e0 EV            this edge energy (eV) for every file\n"
+      "      --kmin K, --kmax K the k window of the transform (1/Angstrom; default\n"
+      "                         2.5 to the next-to-last point)\n"
+      "      --kweight W        the weight k^W of the transform (default 2)\n"
+      "      --dk D             the width of the window's tapers (default 0.5)\n"
+      "      --rmax R           the transform from 0 to R Angstrom (default 10)\n"
       "  -t, --topdrawer        also the four TopDrawer scripts\n"
       "  -o, --outdir DIR       results in DIR, created when missing (default: .)\n"
       "  -j, --jobs N           spectra reduced at once (default: one per core)\n"

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "background/edge.h"
 #include "cli/column_choice.h"
+#include "spectra/signal.h"
 
 namespace xas {
 
@@ -23,6 +25,8 @@ struct Options {
   std::vector<ColumnRef> fluorescence;  // -f: 3 items (E,IF,I0); empty: not given
   int ncol = 0;                         // -n, 1 to 1024; 0: counted on the first data line
   double dspacing = 0.0;                // --dspacing: the energy column is an angle; 0: not given
+  EdgeRule e0;                          // --e0: smooth or an energy; the specified one by default
+  TransformChoice parameters;           // --kmin --kmax --kweight --dk --rmax (NaN: not given)
   bool topdrawer = false;               // -t: also the four TopDrawer scripts
   bool png = false;                     // --png: also BASE.png
   bool svg = false;                     // --svg: also BASE.svg

@@ -281,6 +281,8 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
   ResultWriter& writer = *job.pending;
   ReductionSettings settings;
   settings.threads = s.threads;
+  settings.edge = o.e0;
+  settings.parameters = o.parameters;
   // The files that do not show the transform are written while it runs.
   settings.while_transforming = [&](const Reduction& reduction) {
     screen.lines(reduction.screen_edge);
@@ -290,6 +292,7 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
   if (!reduce(settings, r, &err)) return refuse(job, input.refusal(err + in_channel));
   out.warnings = choice.warnings;
   for (std::string& warning : input.take()) out.warnings.push_back(warning);
+  out.notes = r.notes;
   out.warnings.insert(out.warnings.end(), r.warnings.begin(), r.warnings.end());
   if (!terms.empty()) values = picture_values(request, r);
   TextOut tail;  // the rest of the screen: in BASE.log only

@@ -22,6 +22,13 @@ std::string join(const std::vector<std::string>& parts) {
   return text;
 }
 
+// The message of a reduced file: its notes, then its warnings.
+std::vector<std::string> messages(const FileOutcome& o) {
+  std::vector<std::string> all = o.notes;
+  all.insert(all.end(), o.warnings.begin(), o.warnings.end());
+  return all;
+}
+
 }  // namespace
 
 std::string summary_header() {
@@ -39,7 +46,7 @@ std::string summary_row(const FileOutcome& o) {
     cells.insert(cells.end(), {"ok", cell(o.channel), std::to_string(o.points), report_digits(o.e0),
                                report_digits(o.slope), report_digits(o.jump), report_digits(o.ewl),
                                report_digits(o.hwl), o.averaged ? report_digits(o.noise) : "",
-                               cell(join(o.warnings))});
+                               cell(join(messages(o)))});
   }
   std::string row;
   for (const std::string& c : cells) row += (row.empty() ? "" : "\t") + c;

@@ -20,6 +20,7 @@ struct FileOutcome {
   bool averaged = false;  // an average noise was found
   float noise = 0;
   std::vector<std::string> warnings;  // of the reduction, then of its pictures
+  std::vector<std::string> notes;     // what it was asked otherwise than specified, what it is
 };
 
 // The header line of the summary, without its line feed.

@@ -1,6 +1,8 @@
 #include "driver/reduction.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "common/freeform_write.h"
 #include "common/message_text.h"
@@ -52,6 +54,7 @@ struct TransformFinish {
 bool reduce(const ReductionSettings& settings, Reduction& r, std::string* err) {
   r.logic = Logic();
   r.warnings.clear();
+  r.notes.clear();
   Warnings warnings;
   TextOut screen;
   auto keep = [&](std::string& part) {
@@ -72,7 +75,7 @@ bool reduce(const ReductionSettings& settings, Reduction& r, std::string* err) {
   r.background = Background();
   r.ne0 = 0;
   r.params = TransformParams();
-  if (!locate_edge(r.data, r.deriv, r.edge, screen, warnings, err)) {
+  if (!locate_edge(r.data, r.deriv, r.edge, screen, warnings, err, settings.edge)) {
     keep(r.screen_edge);
     return false;
   }
@@ -84,7 +87,19 @@ bool reduce(const ReductionSettings& settings, Reduction& r, std::string* err) {
   if (!fitted) return false;
 
   extract_signal(r.data, r.model, r.background, r.logic, r.exafs, r.normalised, screen);
-  choose_transform(r.data, r.exafs, r.logic, r.params, screen);
+  choose_transform(r.data, r.exafs, r.logic, r.params, screen, settings.parameters);
+  if (settings.edge.kind == EdgeRule::smooth)
+    r.notes.push_back("edge energy from the smoothed derivative (--e0 smooth)");
+  else if (settings.edge.kind == EdgeRule::given)
+    r.notes.push_back("edge energy given (--e0 " + ev(settings.edge.e0) + ")");
+  const float reach = std::min(r.params.akmax, r.exafs.k(r.data.n));
+  if (!(reach - r.params.akmin >= kXanesOnly)) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "XANES only: the data reach k = %.2f/A, %.2f/A above kmin",
+                  static_cast<double>(r.exafs.k(r.data.n)),
+                  static_cast<double>(std::max(0.0f, reach - r.params.akmin)));
+    r.notes.push_back(buf);
+  }
   r.screen_signal = screen.take();
   {
     // The transform prints nothing and the noise estimate does not read it:

@@ -26,6 +26,8 @@ struct Reduction;
 struct ReductionSettings {
   int threads = 0;  // threads of the transform (0: one per core)
   bool transform = true;  // false: every stage but the transform (fourie stays empty)
+  EdgeRule edge;              // which edge energy (the specified one where it is sound)
+  TransformChoice parameters;  // transform parameters given (NaN: the program's own)
   // Called on the calling thread once the reduction is known to stand,
   // while the transform runs on the others: every record but `fourie` is
   // final then. Work that does not need the transform (the files that do
@@ -55,6 +57,9 @@ struct Reduction {
   std::string screen_noise;
   // Results worth a second look, in the order they were found.
   std::vector<std::string> warnings;
+  // What the reduction was asked to do otherwise than specified, and what it
+  // is (an edge energy given, XANES only): for the summary, not warnings.
+  std::vector<std::string> notes;
 
   // The values of the report, as the screen prints them.
   float e0_ev() const { return edge.e0 * 1000.0f; }
@@ -72,6 +77,10 @@ bool check_points(const Data& data, const std::string& name, std::string* err);
 // Brings the energies to keV: a first energy of 80 or more is taken as eV
 // (every energy divided by 1000), with the screen line that says which.
 void energies_to_kev(Data& data, TextOut& screen);
+
+// A k range above kmin shorter than this (1/Angstrom) gives no transform
+// worth showing: the reduction is noted as XANES only.
+inline constexpr float kXanesOnly = 3.0f;
 
 // Reduces `out.data` (energies in eV, as the reader gives them) in place:
 // every stage in its order, the transform on its threads while the noise is

@@ -59,20 +59,21 @@ FreeFormRecord range_record(std::string_view label, float from, float to) {
 }  // namespace
 
 void choose_transform(const Data& data, const Exafs& exafs, const Logic& logic,
-                      TransformParams& params, TextOut& screen) {
+                      TransformParams& params, TextOut& screen, const TransformChoice& choice) {
   if (logic.fourier != 'S') return;
+  auto given = [](float value, float own) { return std::isnan(value) ? own : value; };
   screen.record(FreeFormRecord().add_text(" ... Calculating Fourier Transform"));
-  params.akmin = 2.5f;
-  params.akmax = exafs.k(data.n - 1);
+  params.akmin = given(choice.kmin, 2.5f);
+  params.akmax = given(choice.kmax, exafs.k(data.n - 1));
   screen.record(range_record(" ... k-range: ", params.akmin, params.akmax));
-  params.dk = 0.5f;
-  params.wh = 2.0f;
+  params.dk = given(choice.dk, 0.5f);
+  params.wh = given(choice.kweight, 2.0f);
   screen.record(FreeFormRecord()
                     .add_text(" ... window term. and weight: ")
                     .add_real(params.dk)
                     .add_real(params.wh));
   params.rmin = 0.0f;
-  params.rmax = 10.0f;
+  params.rmax = given(choice.rmax, 10.0f);
   screen.record(range_record(" ... Range R: ", params.rmin, params.rmax));
   params.dr = 0.02f;
   params.n = static_cast<int>((params.rmax - params.rmin) / params.dr);

@@ -2,6 +2,8 @@
 // point, and the choice and report of the Fourier-transform parameters.
 #pragma once
 
+#include <cmath>
+
 #include "background/fit.h"
 #include "background/model.h"
 #include "common/records.h"
@@ -38,8 +40,17 @@ float normalisation(float d, float e0, float k, float pi);
 void extract_signal(const Data& data, const Model& model, const Background& background,
                     Logic& logic, Exafs& exafs, Normalised& normalised, TextOut& screen);
 
-// Chooses and reports the transform parameters, when the Fourier switch is on.
+// Transform parameters given instead of the program's own (NaN: not given):
+// the k window, the taper width, the weight exponent, the end of the R range.
+struct TransformChoice {
+  float kmin = NAN, kmax = NAN, dk = NAN, kweight = NAN, rmax = NAN;
+};
+
+// Chooses and reports the transform parameters, when the Fourier switch is
+// on: the program's own (k window from 2.5 to the next-to-last point's k,
+// tapers 0.5, weight 2, R from 0 to 10 in steps of 0.02), or those given.
 void choose_transform(const Data& data, const Exafs& exafs, const Logic& logic,
-                      TransformParams& params, TextOut& screen);
+                      TransformParams& params, TextOut& screen,
+                      const TransformChoice& choice = TransformChoice());
 
 }  // namespace xas

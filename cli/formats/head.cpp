@@ -37,8 +37,9 @@ void find_table(Table* t) {
   }
   if (current.length > 0) runs.push_back(current);
   if (runs.empty()) return;
+  // Of runs equally long, the last: the data end a file.
   const Run longest = *std::max_element(
-      runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.length < b.length; });
+      runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.length <= b.length; });
   for (const Run& run : runs)
     if (run.numbers == longest.numbers && (run.length > 1 || longest.length == 1)) {
       t->first = run.first;

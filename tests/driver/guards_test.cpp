@@ -123,23 +123,32 @@ TEST(Guards, EachGuardRefusesItsSmallestCaseAndWarnsOfTheNearestReducedOne) {
   const Case cases[] = {
       {"band of three at the first point of the data", starting_on_the_edge({0.26, 0.29, 0.3}), 0,
        "warning: the edge band reaches the first point of the data"},
-      {"band that would reach below the first point", starting_on_the_edge({0.29, 0.3}), 2,
-       "no edge band: the steepest rise (at 8971.5 eV) is too close to the first point"},
+      // Where the derivative parabola gives no edge energy (no band, no
+      // maximum, or one far from the band), the smoothed derivative's is taken.
+      {"band that would reach below the first point", starting_on_the_edge({0.29, 0.3}), 0,
+       "warning: the edge energy 8972.0 eV is the maximum of the smoothed derivative: the steepest"
+       " rise (at 8971.5 eV) is too close to the first point of the data for the three slopes of"
+       " an edge band"},
       {"maximum just above the band", vertex_above(0.85), 0,
        "warning: the edge energy 8977.5 eV lies 0.5 eV above the edge band (8974.0-8977.0 eV)"},
-      {"maximum near the white line", vertex_above(0.815), 0,
-       "warning: the edge energy 8981.8 eV lies 4.8 eV above the edge band"},
-      {"maximum past the white line", vertex_above(0.81), 2,
-       "no edge energy: the maximum of the derivative parabola over the edge band (8974.0-8977.0"
-       " eV) lies at 8984.8 eV, past the white line at 8978.3 eV"},
+      {"maximum 1.3 eV above the band: kept", vertex_above(0.835), 0,
+       "warning: the edge energy 8978.3 eV lies 1.3 eV above the edge band (8974.0-8977.0 eV)"},
+      {"maximum 1.7 eV above the band: replaced", vertex_above(0.830), 0,
+       "warning: the edge energy 8976.0 eV is the maximum of the smoothed derivative: the maximum"
+       " of the derivative parabola over the edge band (8974.0-8977.0 eV) lies at 8978.7 eV, 1.7 eV"
+       " above the band"},
+      {"maximum past the white line", vertex_above(0.81), 0,
+       "warning: the edge energy 8976.0 eV is the maximum of the smoothed derivative: the maximum"
+       " of the derivative parabola over the edge band (8974.0-8977.0 eV) lies at 8984.8 eV, past"
+       " the white line at 8978.3 eV"},
       {"minimum inside the band", minimum_in_band(0.009), 0,
-       "warning: the derivative parabola over the edge band (8974.0-8978.0 eV) has a minimum, not"
-       " a maximum: the edge energy 8974.2 eV is that minimum"},
-      {"minimum below the band", minimum_in_band(0.008), 2,
-       "no edge energy: the derivative has no maximum at its steepest rise (its parabola over the"
-       " edge band (8974.0-8978.0 eV) has a minimum, at 8973.7 eV)"},
-      {"flat band: vertex outside the data", minimum_in_band(0.0) /* slopes rise linearly */, 2,
-       "no edge energy: the vertex of the derivative parabola over the edge band"},
+       "warning: the edge energy 8976.3 eV is the maximum of the smoothed derivative: the"
+       " derivative parabola over the edge band (8974.0-8978.0 eV) has a minimum, at 8974.2 eV,"
+       " not a maximum"},
+      {"flat band: vertex outside the data", minimum_in_band(0.0) /* slopes rise linearly */, 0,
+       "warning: the edge energy 8976.4 eV is the maximum of the smoothed derivative: the vertex of"
+       " the derivative parabola over the edge band (8974.0-8978.0 eV) lies at 6866.6 eV, outside"
+       " the data"},
       {"one pre-edge point", one_pre_edge_point(8000.5), 0,
        "warning: the pre-edge line rests on one point: point 2 (8000.5 eV) already lies above E0"
        " less 0.5 % (7970.5 eV)"},
