@@ -138,7 +138,9 @@ TEST(ColumnRoles, BeamlineSpellings) {
   for (const Case& c : cases) {
     const ColumnRole role = role_of(c.name);
     EXPECT_EQ(role.role, c.role) << c.name;
-    if (c.role == Role::fluorescence) EXPECT_EQ(role.group, c.group) << c.name;
+    if (c.role == Role::fluorescence) {
+      EXPECT_EQ(role.group, c.group) << c.name;
+    }
   }
   // A measured energy before a requested one.
   EXPECT_EQ(role_of("Achieved Energy").rank, 0);
