@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "common/error_stream.h"
 #include "common/text_out.h"
 #include "common/version.h"
+#include "output/xdi_files.h"
 #include "results/files.h"
 
 namespace xas {
@@ -72,10 +74,12 @@ int run_command_line(int argc, char** argv) {
 
   std::vector<Job> jobs(options.files.size());
   for (std::size_t i = 0; i < jobs.size(); ++i) jobs[i].path = options.files[i];
-  std::vector<std::string> picture_extensions;
-  if (options.png) picture_extensions.push_back(".png");
-  if (options.svg) picture_extensions.push_back(".svg");
-  choose_bases(options.outdir, picture_extensions, jobs);
+  std::vector<std::string> more_extensions;
+  if (options.png) more_extensions.push_back(".png");
+  if (options.svg) more_extensions.push_back(".svg");
+  if (options.xdi) more_extensions.insert(more_extensions.end(), std::begin(kXdiSuffixes),
+                                          std::end(kXdiSuffixes));
+  choose_bases(options.outdir, more_extensions, jobs);
   if (!run_series(options, jobs, &err)) {
     error_line("xasreduce: " + err);
     return 2;

@@ -16,7 +16,7 @@ namespace {
 
 enum class Opt {
   columns, fluorescence, ncol, dspacing, e0, kmin, kmax, kweight, dk, rmax,
-  topdrawer, outdir, jobs, png, svg, quiet, help, version
+  topdrawer, xdi, outdir, jobs, png, svg, quiet, help, version
 };
 
 struct OptionEntry {
@@ -32,7 +32,7 @@ constexpr OptionEntry kOptions[] = {
     {Opt::e0, 0, "e0", true},               {Opt::kmin, 0, "kmin", true},
     {Opt::kmax, 0, "kmax", true},           {Opt::kweight, 0, "kweight", true},
     {Opt::dk, 0, "dk", true},               {Opt::rmax, 0, "rmax", true},
-    {Opt::topdrawer, 't', "topdrawer", false},
+    {Opt::topdrawer, 't', "topdrawer", false}, {Opt::xdi, 0, "xdi", false},
     {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
     {Opt::png, 0, "png", false},            {Opt::svg, 0, "svg", false},
     {Opt::quiet, 'q', "quiet", false},      {Opt::help, 'h', "help", false},
@@ -130,18 +130,18 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
   switch (entry.opt) {
     case Opt::columns:
       return parse_column_list(value, option, "2 columns (E,MU) or 3 (E,I0,I1)", 2, 3,
-                               &o->columns, err);
+                               &o->choice.columns, err);
     case Opt::fluorescence:
-      return parse_column_list(value, option, "3 columns (E,IF,I0)", 3, 3, &o->fluorescence, err);
+      return parse_column_list(value, option, "3 columns (E,IF,I0)", 3, 3, &o->choice.fluorescence, err);
     case Opt::ncol:
-      if (number_in(value, 1, kWideMaxColumns, &o->ncol)) return true;
+      if (number_in(value, 1, kWideMaxColumns, &o->choice.ncol)) return true;
       *err = option + " takes a number of columns from 1 to " + std::to_string(kWideMaxColumns) +
              ", not " + quote(value);
       return false;
     case Opt::dspacing: {
       double d = 0.0;
       if (parse_real(value, &d) && d > 0.0 && d < 1000.0) {
-        o->dspacing = d;
+        o->choice.dspacing = d;
         return true;
       }
       *err = option + " takes the crystal's lattice spacing in Angstrom, a positive number, not " +
@@ -205,6 +205,7 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
       o->outdir = std::string(value);
       return true;
     case Opt::topdrawer: o->topdrawer = true; return true;
+    case Opt::xdi: o->xdi = true; return true;
     case Opt::png: o->png = true; return true;
     case Opt::svg: o->svg = true; return true;
     case Opt::quiet: o->quiet = true; return true;
@@ -217,6 +218,31 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
 std::string needs_value(const std::string& option) { return "option " + option + " needs a value"; }
 
 }  // namespace
+
+bool apply_named_option(std::string_view long_name, std::string_view value,
+                        const std::string& said, Options* options, std::string* err) {
+  const OptionEntry* entry = find_long(long_name);
+  if (entry == nullptr) {
+    *err = "unknown option " + quote(said);
+    return false;
+  }
+  return apply(*entry, said, value, options, err);
+}
+
+bool check_option_pairs(const Options& o, bool keywords, std::string* err) {
+  const TransformChoice& p = o.parameters;
+  if (!std::isnan(p.kmin) && !std::isnan(p.kmax) && !(p.kmax > p.kmin)) {
+    *err = keywords ? "kmax must lie above kmin" : "--kmax must lie above --kmin";
+    return false;
+  }
+  if (!o.choice.columns.empty() && !o.choice.fluorescence.empty()) {
+    const std::string c = keywords ? "columns" : "-c", f = keywords ? "fluorescence" : "-f";
+    *err = c + " and " + f + " cannot be given together: " + c +
+           " is for absorption or I0 and I1, " + f + " for fluorescence";
+    return false;
+  }
+  return true;
+}
 
 bool parse_options(int argc, const char* const* argv, Options* options, std::string* err) {
   Options o;
@@ -284,16 +310,7 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
       break;
     }
   }
-  const TransformChoice& p = o.parameters;
-  if (!std::isnan(p.kmin) && !std::isnan(p.kmax) && !(p.kmax > p.kmin)) {
-    *err = "--kmax must lie above --kmin";
-    return false;
-  }
-  if (!o.columns.empty() && !o.fluorescence.empty()) {
-    *err = "-c and -f cannot be given together: -c is for absorption or I0 and I1, -f for "
-           "fluorescence";
-    return false;
-  }
+  if (!check_option_pairs(o, false, err)) return false;
   if (o.files.empty() && !o.help && !o.version) {
     *err = "no FILE given";
     return false;
@@ -332,6 +349,8 @@ std::string usage_text() {
       "      --dk D             the width of the window's tapers (default 0.5)\n"
       "      --rmax R           the transform from 0 to R Angstrom (default 10)\n"
       "  -t, --topdrawer        also the four TopDrawer scripts\n"
+      "      --xdi              also BASE_norm.xdi, BASE_chi.xdi and BASE_ft.xdi: XDI\n"
+      "                         files with named columns for other XAS tools\n"
       "  -o, --outdir DIR       results in DIR, created when missing (default: .)\n"
       "  -j, --jobs N           spectra reduced at once (default: one per core)\n"
       "      --png              also draw BASE.png of each spectrum (needs gnuplot)\n"
@@ -354,7 +373,7 @@ std::string usage_text() {
   }
   text +=
       "A file offering several channels (absorption columns, I0 with I1, fluorescence\n"
-      "with I0) gets the first, in that order, whose edge jump is at least 10 times\n"
+      "with I0) gets the first, in that order, whose edge jump is at least 50 times\n"
       "its noise; several fluorescence channels of one detector are summed. The\n"
       "summary's channel column says which was reduced.\n"
       "\n"

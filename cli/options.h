@@ -12,22 +12,21 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "background/edge.h"
-#include "cli/column_choice.h"
+#include "cli/reduce_file.h"
 #include "spectra/signal.h"
 
 namespace xas {
 
 struct Options {
-  std::vector<ColumnRef> columns;       // -c: 2 items (E,MU) or 3 (E,I0,I1); empty: not given
-  std::vector<ColumnRef> fluorescence;  // -f: 3 items (E,IF,I0); empty: not given
-  int ncol = 0;                         // -n, 1 to 1024; 0: counted on the first data line
-  double dspacing = 0.0;                // --dspacing: the energy column is an angle; 0: not given
+  FileChoice choice;                    // -c, -f, -n, --dspacing
   EdgeRule e0;                          // --e0: smooth or an energy; the specified one by default
   TransformChoice parameters;           // --kmin --kmax --kweight --dk --rmax (NaN: not given)
   bool topdrawer = false;               // -t: also the four TopDrawer scripts
+  bool xdi = false;                     // --xdi: also BASE_norm.xdi, BASE_chi.xdi, BASE_ft.xdi
   bool png = false;                     // --png: also BASE.png
   bool svg = false;                     // --svg: also BASE.svg
   bool quiet = false;                   // -q: no progress line
@@ -43,6 +42,17 @@ struct Options {
 // -n, -o or -j replaces an earlier one of the same option. No FILE is an
 // error unless -h or -V is given.
 bool parse_options(int argc, const char* const* argv, Options* options, std::string* err);
+
+// One option by its long name ("kmin") and its value, for a caller that takes
+// options by name (the Python module's keywords): a message names the option
+// as `said`, the way its caller wrote it.
+bool apply_named_option(std::string_view long_name, std::string_view value,
+                        const std::string& said, Options* options, std::string* err);
+
+// The rules between options, once all are read: a k range that is one, not
+// both -c and -f. `keywords`: messages name them as keywords ("kmin"), not as
+// options ("--kmin").
+bool check_option_pairs(const Options& options, bool keywords, std::string* err);
 
 // The --help text: every option, the known column names, an example and the
 // exit statuses, in lines of at most 80 columns.

@@ -18,6 +18,7 @@
 #include "cli/column_choice.h"
 #include "cli/formats/head.h"
 #include "cli/pictures.h"
+#include "cli/reduce_file.h"
 #include "common/error_stream.h"
 #include "common/message_text.h"
 #include "common/system_error.h"
@@ -205,65 +206,26 @@ class Committer {
 // would have shown) and its pictures committed.
 void reduce_job(const Settings& s, Job& job, Reduction& r) {
   const Options& o = *s.options;
-  DataText text;
+  LoadedFile file;
   std::string err;
-  switch (read_data_file(job.path, -1, &text, &err)) {
-    case DataRead::read:
-      break;
-    case DataRead::cannot_open:
-      return refuse(job, "cannot open " + quote(job.path) + ": " + err);
-    case DataRead::refused:
-      return refuse(job, err);
-  }
-  // The channel: the columns given, or the one the data choose among those
-  // the file's names offer.
-  const TableHead head = read_head(text.text);
-  if (!head.not_a_spectrum.empty()) return refuse(job, quote(job.path) + " " + head.not_a_spectrum);
-  FileOutcome& out = job.outcome;
-  std::vector<Channel> candidates(1);
-  const bool given = !o.columns.empty() || !o.fluorescence.empty();
-  if (given || o.ncol > 0) {
-    if (!chosen_channel(job.path, head, o.columns, o.fluorescence, o.ncol, o.dspacing,
-                        &candidates[0], &err))
-      return refuse(job, err);
-  } else {
-    candidates = candidate_channels(job.path, head, o.dspacing, &err);
-    if (candidates.empty()) return refuse(job, err);
-  }
-  const ChannelChoice choice = choose_channel(candidates, text);
-  if (choice.chosen < 0) return refuse(job, choice.refusal);
-  const Channel& channel = candidates[static_cast<std::size_t>(choice.chosen)];
-  // A refusal names the channel when the file's names chose it.
-  const std::string in_channel =
-      given || head.names.empty() ? std::string() : " (in the channel " + channel.label + ")";
-  Request request = channel.request;
+  if (!load_file(job.path, o.choice, &file, r.data, &err)) return refuse(job, err);
+  Request request = file.request;
   request.itop = o.topdrawer ? 1 : 0;
-  out.channel = channel.label;
-
+  FileOutcome& out = job.outcome;
+  out.channel = file.channel;
   TextOut screen;  // the dialogue's screen, kept as BASE.log
-  Warnings input;
-  banner(screen);
-  show_data_file(request, screen);
-  if (!load_table(request, text, screen, input, r.data, &err))
-    return refuse(job, input.refusal(err + in_channel));
-  if (!check_points(r.data, quote(job.path), &err)) {
-    // Energies from 0 or below: no measured spectrum starts there.
-    if (r.data.n > 0 && r.data.energy(1) <= 0.0f)
-      err = "its energies (column " + std::to_string(request.energy) +
-            ") start at 0 or below: a spectrum on a relative energy scale, as a calculation"
-            " gives, is not a measured one; give absolute energies";
-    return refuse(job, input.refusal(err + in_channel));
-  }
+  screen.lines(file.screen);
   show_plot(request, screen);
 
   ResultOptions results;
   results.directory = o.outdir;
   results.base = job.base;
   results.log = true;
-  results.log_note = " ... channel reduced: " + channel.words + " (" + head.format + " file)";
+  results.log_note = file.log_note;
   results.threads = s.threads;
-  results.device = text.device;
-  results.inode = text.inode;
+  results.device = file.device;
+  results.inode = file.inode;
+  if (o.xdi) results.xdi = xdi_head(file);
   const std::vector<std::string> terms = picture_terms(o);
   for (const std::string& term : terms) results.more_names.push_back(job.base + "." + term);
   std::vector<std::string> notes;
@@ -289,23 +251,14 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
     std::string ignored;  // finish() gives the failure in its turn
     writer.start(reduction, &ignored);
   };
-  if (!reduce(settings, r, &err)) return refuse(job, input.refusal(err + in_channel));
-  out.warnings = choice.warnings;
-  for (std::string& warning : input.take()) out.warnings.push_back(warning);
+  if (!reduce(settings, r, &err)) return refuse(job, file.refusal(err));
+  out.warnings = file.warnings(r);
   out.notes = r.notes;
-  out.warnings.insert(out.warnings.end(), r.warnings.begin(), r.warnings.end());
   if (!terms.empty()) values = picture_values(request, r);
   TextOut tail;  // the rest of the screen: in BASE.log only
   if (!writer.prepare(r, screen.text(), tail, &err)) return refuse(job, err);
   out.warnings.insert(out.warnings.end(), notes.begin(), notes.end());
-  out.points = r.data.n;
-  out.e0 = r.e0_ev();
-  out.slope = r.slope();
-  out.jump = r.jump();
-  out.ewl = r.ewl_ev();
-  out.hwl = r.hwl();
-  out.averaged = r.noise.averaged;
-  out.noise = r.noise.sxave;
+  set_report_values(r, &out);
   job.gfou = path_in(o.outdir, job.base + ".gfou");
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/pictures.h"
 #include "common/error_stream.h"
+#include "driver/reduction.h"
 
 namespace xas {
 
@@ -30,6 +31,17 @@ std::vector<std::string> messages(const FileOutcome& o) {
 }
 
 }  // namespace
+
+void set_report_values(const Reduction& r, FileOutcome* out) {
+  out->points = r.data.n;
+  out->e0 = r.e0_ev();
+  out->slope = r.slope();
+  out->jump = r.jump();
+  out->ewl = r.ewl_ev();
+  out->hwl = r.hwl();
+  out->averaged = r.noise.averaged;
+  out->noise = r.noise.sxave;
+}
 
 std::string summary_header() {
   return "file\tstatus\tchannel\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage";

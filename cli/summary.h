@@ -9,6 +9,8 @@
 
 namespace xas {
 
+struct Reduction;
+
 // What one FILE came to.
 struct FileOutcome {
   std::string path;
@@ -22,6 +24,10 @@ struct FileOutcome {
   std::vector<std::string> warnings;  // of the reduction, then of its pictures
   std::vector<std::string> notes;     // what it was asked otherwise than specified, what it is
 };
+
+// Sets the report's values of a reduction that stood: the points, E0,
+// slope, jump, EWL, HWL and the average noise.
+void set_report_values(const Reduction& reduction, FileOutcome* outcome);
 
 // The header line of the summary, without its line feed.
 std::string summary_header();

@@ -242,12 +242,21 @@ bool read_line_numbers(std::string_view line, int want, int counted, double* col
   return *taken >= want || read == ListRead::complete;
 }
 
+void show_file_name(const Request& r, TextOut& screen) {
+  static const Layout kFileName("(' >>> FILE NAME: ',A90)");
+  screen.lines(kFileName.format({r.name.view()}));
+}
+
+void show_count(const Data& data, TextOut& screen) {
+  screen.record(
+      FreeFormRecord().add_text(" >>> ").add_integer(data.n).add_text("  DATA ENERGY POINTS!"));
+}
+
 }  // namespace
 
 bool load_table(const Request& r, const DataText& file, TextOut& screen, Warnings& warnings,
                 Data& data, std::string* err) {
-  static const Layout kFileName("(' >>> FILE NAME: ',A90)");
-  screen.lines(kFileName.format({r.name.view()}));
+  show_file_name(r, screen);
 
   // A table the dialogue can read is counted as it does, to 12 numbers; a
   // wider one (the command line's) is counted to its own number of columns.
@@ -338,8 +347,7 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
                      ": the command line reads them all",
                  true);
   }
-  screen.record(
-      FreeFormRecord().add_text(" >>> ").add_integer(data.n).add_text("  DATA ENERGY POINTS!"));
+  show_count(data, screen);
   const std::string declared =
       r.ncol_said.empty() ? "the " + std::to_string(r.ncol) + " answered to \"Number of columns?\""
                           : r.ncol_said;
@@ -359,6 +367,16 @@ bool load_table(const Request& r, const DataText& file, TextOut& screen, Warning
                  true);
   }
   return true;
+}
+
+void load_points(const Request& request, const std::vector<float>& energy,
+                 const std::vector<float>& absorption, TextOut& screen, Data& data) {
+  show_file_name(request, screen);
+  data.zero(static_cast<int>(std::min(energy.size(), absorption.size())));
+  std::copy_n(energy.begin(), data.n, data.energy.begin());
+  std::copy_n(absorption.begin(), data.n, data.absorption.begin());
+  energies_to_ev(data, screen);
+  show_count(data, screen);
 }
 
 bool avafile(AnswerSource& answers, const ReadingRules& rules, int answers_fd, TextOut& screen,

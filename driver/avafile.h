@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/records.h"
 #include "driver/request.h"
@@ -48,6 +49,12 @@ Opened open_data_file(Request* request, int answers_fd, TextOut& screen, Warning
 // beyond the dialogue's limit.
 bool load_table(const Request& request, const DataText& text, TextOut& screen,
                 Warnings& warnings, Data& data, std::string* err);
+
+// Loads a table given as numbers (the library's arrays, one point for each
+// pair) as load_table loads one read from a file: the same screen lines, the
+// same keV rule.
+void load_points(const Request& request, const std::vector<float>& energy,
+                 const std::vector<float>& absorption, TextOut& screen, Data& data);
 
 // avafile: the dialogue's questions, the opening and the loading in turn.
 // *opened tells how the opening ended (Opened::read past it).

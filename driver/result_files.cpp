@@ -94,6 +94,22 @@ bool shows_transform(const ResultKind* kind) {
   return kind == &kFourierFile || kind == &kFourierPlotFile;
 }
 
+// Writes the XDI file of this suffix into the set.
+bool write_xdi(const XdiHead& head, const Reduction& r, const Curves& curves,
+               const std::string& name, ResultSet& results, std::string* err) {
+  TextOut* out = results.open(name, err);
+  if (out == nullptr) return false;
+  const XdiRecords records{r.data,   r.deriv,  r.edge,   r.background,
+                           r.noise,  r.params, r.fourie, curves};
+  if (name.ends_with(kXdiSuffixes[0]))
+    write_norm_xdi(head, records, *out);
+  else if (name.ends_with(kXdiSuffixes[1]))
+    write_chi_xdi(head, records, *out);
+  else
+    write_ft_xdi(head, records, *out);
+  return true;
+}
+
 }  // namespace
 
 bool ResultWriter::start(const Reduction& r, std::string* err) {
@@ -102,18 +118,27 @@ bool ResultWriter::start(const Reduction& r, std::string* err) {
   nome(request_.name, base_, tail_);
   results_ = std::make_unique<ResultSet>(options_.directory);
   std::vector<std::string> names = result_names(base_, request_.itop, options_.log);
+  if (options_.xdi)
+    for (const char* suffix : kXdiSuffixes) names.push_back(base_ + suffix);
   names.insert(names.end(), options_.more_names.begin(), options_.more_names.end());
   std::vector<const ResultKind*> kinds;
   for (const ResultKind* kind : kResultKinds)
     if ((!kind->topdrawer || request_.itop == 1) && !shows_transform(kind)) kinds.push_back(kind);
   if (!check_result_names(*results_, names, options_.device, options_.inode, &start_error_) ||
-      !render_all(request_, r, base_, kinds, 1, *results_, &start_error_)) {
+      !render_all(request_, r, base_, kinds, 1, *results_, &start_error_) ||
+      (options_.xdi && !start_xdi(r, &start_error_))) {
     start_failed_ = true;
     *err = start_error_;
     return false;
   }
   results_->start_sync();
   return true;
+}
+
+bool ResultWriter::start_xdi(const Reduction& r, std::string* err) {
+  curves_ = reduction_curves(r.data, r.edge, r.background, r.normalised, r.exafs, r.ne0, r.params);
+  return write_xdi(*options_.xdi, r, curves_, base_ + kXdiSuffixes[0], *results_, err) &&
+         write_xdi(*options_.xdi, r, curves_, base_ + kXdiSuffixes[1], *results_, err);
 }
 
 bool ResultWriter::finish(const Reduction& r, const std::string& head, TextOut& screen,
@@ -141,6 +166,9 @@ bool ResultWriter::prepare(const Reduction& r, const std::string& head, TextOut&
   for (const ResultKind* kind : kResultKinds)
     if ((!kind->topdrawer || request_.itop == 1) && shows_transform(kind)) kinds.push_back(kind);
   if (!render_all(request_, r, base_, kinds, options_.threads, *results_, err)) return false;
+  if (options_.xdi &&
+      !write_xdi(*options_.xdi, r, curves_, base_ + kXdiSuffixes[2], *results_, err))
+    return false;
 
   // The screen announces each file where the run opens it.
   ResultSet& results = *results_;

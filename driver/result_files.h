@@ -7,12 +7,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/text_out.h"
 #include "driver/reduction.h"
 #include "driver/request.h"
+#include "output/curves.h"
+#include "output/xdi_files.h"
 
 namespace xas {
 
@@ -27,6 +30,9 @@ struct ResultOptions {
   // The data file, which no result may replace (0, 0: none).
   dev_t device = 0;
   ino_t inode = 0;
+  // When given: also the XDI files (BASE_norm.xdi, BASE_chi.xdi, BASE_ft.xdi)
+  // with this head.
+  std::optional<XdiHead> xdi;
   // More names of the set to check before anything is written (pictures).
   std::vector<std::string> more_names;
   // Called with the set when every file is in its temporary, before the
@@ -68,11 +74,14 @@ class ResultWriter {
   bool commit(std::string* err);
 
  private:
+  bool start_xdi(const Reduction& reduction, std::string* err);
+
   Request request_;
   ResultOptions options_;
   std::string base_;
   std::unique_ptr<ResultSet> results_;
   TextOut tail_;  // the screen after the edge report, as far as it has come
+  Curves curves_;  // for the XDI files
   bool started_ = false;
   bool start_failed_ = false;
   std::string start_error_;

@@ -25,6 +25,10 @@ struct TableHead {
   // 'i' I0, 't' I1 (transmission), 'f' fluorescence, 0 unknown.
   std::string counters;
   std::string element;  // the absorbing element, when the header names it ("Fe")
+  std::string edge;     // and its edge ("K")
+  // The monochromator crystal's spacing (Angstrom) the header gives for
+  // the record (XDI's Mono.d_spacing); the energies are energies still.
+  double mono_spacing = 0.0;
   // When not empty, the file is no absorption spectrum: what it is, for the
   // refusal ("holds chi(k), not an absorption spectrum: ...").
   std::string not_a_spectrum;

@@ -115,6 +115,12 @@ bool read_xdi(const Table& t, TableHead* head) {
     } else if (field == "element.symbol" || field.ends_with(".element")) {
       const std::vector<std::string> value_words = words(value);
       if (!value_words.empty() && head->element.empty()) head->element = value_words[0];
+    } else if (field == "element.edge") {
+      const std::vector<std::string> value_words = words(value);
+      if (!value_words.empty() && head->edge.empty()) head->edge = value_words[0];
+    } else if (field == "mono.d_spacing") {
+      const double d = std::strtod(std::string(value).c_str(), nullptr);
+      if (d > 0.0 && d < 1000.0) head->mono_spacing = d;
     }
   });
   return true;

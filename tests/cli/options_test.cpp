@@ -24,9 +24,9 @@ std::string refs_text(const std::vector<ColumnRef>& refs) {
 // The options that differ from the defaults, in a fixed order.
 std::string describe(const Options& o) {
   std::ostringstream s;
-  if (!o.columns.empty()) s << " c=" << refs_text(o.columns);
-  if (!o.fluorescence.empty()) s << " f=" << refs_text(o.fluorescence);
-  if (o.ncol != 0) s << " n=" << o.ncol;
+  if (!o.choice.columns.empty()) s << " c=" << refs_text(o.choice.columns);
+  if (!o.choice.fluorescence.empty()) s << " f=" << refs_text(o.choice.fluorescence);
+  if (o.choice.ncol != 0) s << " n=" << o.choice.ncol;
   if (o.topdrawer) s << " t";
   if (o.png) s << " png";
   if (o.svg) s << " svg";
