@@ -2,7 +2,8 @@
 # make demo      reduces the example spectrum into demo/ and draws it
 # make test      builds and runs every test
 # make check     make test, then every test again under the sanitizers
-# make install   installs the program, its manual page and gnuplot scripts under PREFIX
+# make install   installs the program, its manual page, gnuplot scripts and Python
+#                module under PREFIX
 # make deb       builds the Debian package
 # make bench     times each stage and whole runs
 # make fuzz      runs each fuzz target for FUZZ_SECONDS seconds
@@ -45,13 +46,13 @@ test-sanitize:
 	@scripts/run-tests build-sanitize
 
 install:
-	@scripts/install-deps build
-	@scripts/build $(BUILD) xasreduce
+	@scripts/install-deps build python
+	@scripts/build $(BUILD) "xasreduce python_package"
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 deb:
 	@scripts/install-deps deb
-	@scripts/build $(BUILD) xasreduce
+	@scripts/build $(BUILD) "xasreduce python_package"
 	@echo "packaging..."
 	@scripts/quietly $(BUILD)/package.log cpack -G DEB --config $(BUILD)/CPackConfig.cmake -B $(BUILD)
 	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/package: \1/p' $(BUILD)/package.log

@@ -19,6 +19,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The pictures are drawn with gnuplot; the reduction runs without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS gnuplot-nox)
+# The Python module (in /usr/lib/python3/dist-packages) is built for the
+# python3 of the build machine and needs numpy; the program runs without.
+if(XAS_PYTHON_BUILT)
+  math(EXPR next_minor "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+      "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${next_minor}), python3-numpy")
+endif()
 
 # The maintainer: XAS_MAINTAINER if given, else the git identity of whoever
 # configures the build, else the project's address.
