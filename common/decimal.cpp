@@ -31,8 +31,9 @@ int bit_length(u128 v) {
   return low != 0 ? 64 - __builtin_clzll(low) : 0;
 }
 
-// a = m * 2^e exactly.
-void decompose(float a, std::uint32_t* m, int* e) {
+}  // namespace
+
+void float_parts(float a, std::uint32_t* m, int* e) {
   std::uint32_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   const int field = static_cast<int>((bits >> 23) & 0xff);
@@ -45,6 +46,64 @@ void decompose(float a, std::uint32_t* m, int* e) {
     *e = field - 150;
   }
 }
+
+namespace {
+
+constexpr std::uint64_t kPowersOfTen64[20] = {
+    1ull,           10ull,           100ull,           1000ull,           10000ull,
+    100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
+    10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
+    1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull,
+    10000000000000000000ull};
+
+}  // namespace
+
+bool scaled_to_integer(std::uint32_t m, int e, int k, std::uint64_t* n) {
+  if (k < 0 || k > 19) return false;
+  const unsigned __int128 p = static_cast<unsigned __int128>(m) * kPowersOfTen64[k];
+  if (e >= 0) {
+    if (e > 40 || (p >> (64 - e)) != 0) return false;
+    *n = static_cast<std::uint64_t>(p << e);
+    return true;
+  }
+  const int s = -e;
+  if (s > 120) return false;
+  const unsigned __int128 q = p >> s;
+  const unsigned __int128 r = p & ((static_cast<unsigned __int128>(1) << s) - 1);
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (s - 1);
+  const unsigned __int128 rounded = (r > half || (r == half && (q & 1) != 0)) ? q + 1 : q;
+  if ((rounded >> 64) != 0) return false;
+  *n = static_cast<std::uint64_t>(rounded);
+  return true;
+}
+
+std::uint64_t power_of_ten64(int k) { return kPowersOfTen64[k]; }
+
+char* low_digits_before(char* end, std::uint64_t* n, int count) {
+  static constexpr char kTwoDigits[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  for (; count >= 2; count -= 2) {
+    const unsigned pair = static_cast<unsigned>(*n % 100);
+    *n /= 100;
+    end -= 2;
+    std::memcpy(end, kTwoDigits + 2 * pair, 2);
+  }
+  if (count == 1) {
+    *--end = static_cast<char>('0' + *n % 10);
+    *n /= 10;
+  }
+  return end;
+}
+
+char* digits_before(char* end, std::uint64_t n) {
+  int count = 1;
+  while (count < 20 && n >= kPowersOfTen64[count]) ++count;
+  return low_digits_before(end, &n, count);
+}
+
+namespace {
 
 // Divides v by 2^s, rounding to nearest with ties to even.
 u128 shift_round(u128 v, int s) {
@@ -67,7 +126,7 @@ u128 divide_round(u128 v, u128 d) {
 bool scaled(float a, int k, u128* n) {
   std::uint32_t m;
   int e;
-  decompose(a, &m, &e);
+  float_parts(a, &m, &e);
   if (k >= 0) {
     if (k > kMaxScale) return false;
     const u128 p = u128{m} * power_of_ten(k);
@@ -84,29 +143,6 @@ bool scaled(float a, int k, u128* n) {
   if (e < 0 || 24 + e > 127 || -k > 38) return false;
   *n = divide_round(u128{m} << e, power_of_ten(-k));
   return true;
-}
-
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Writes the decimal digits of v ending just before `end`, two at a time;
-// returns where they begin.
-char* digits_before(char* end, std::uint64_t v) {
-  while (v >= 100) {
-    const unsigned pair = static_cast<unsigned>(v % 100);
-    v /= 100;
-    end -= 2;
-    std::memcpy(end, kPairs + 2 * pair, 2);
-  }
-  if (v >= 10) {
-    end -= 2;
-    std::memcpy(end, kPairs + 2 * v, 2);
-  } else {
-    *--end = static_cast<char>('0' + v);
-  }
-  return end;
 }
 
 // Decimal digits of v, most significant first; returns the count.
@@ -148,6 +184,22 @@ char* copy_out(char* first, char* last, const char* text, int n) {
 }  // namespace
 
 char* decimal_fixed(char* first, char* last, float a, int decimals) {
+  // The fast path: the digits in 64 bits, written in place.
+  std::uint32_t m;
+  int e;
+  float_parts(a, &m, &e);
+  std::uint64_t n64 = 0;
+  if (decimals >= 0 && decimals <= 19 && (m == 0 || scaled_to_integer(m, e, decimals, &n64))) {
+    int count = 1;
+    while (count < 20 && n64 >= power_of_ten64(count)) ++count;
+    const int whole = count > decimals ? count - decimals : 1;
+    const int len = whole + (decimals > 0 ? 1 + decimals : 0);
+    if (last - first < len) return last;
+    char* p = low_digits_before(first + len, &n64, decimals);
+    if (decimals > 0) *--p = '.';
+    digits_before(p, n64);
+    return first + len;
+  }
   u128 n;
   if (!scaled(a, decimals, &n))
     return std::to_chars(first, last, a, std::chars_format::fixed, decimals).ptr;
@@ -182,7 +234,7 @@ char* decimal_scientific(char* first, char* last, float a, int decimals) {
   // exactly decimals + 1 (a rounding carry can add one more).
   std::uint32_t m;
   int e;
-  decompose(a, &m, &e);
+  float_parts(a, &m, &e);
   int x = static_cast<int>(std::floor((bit_length(m) - 1 + e) * 0.30102999566398120));
   const u128 high = power_of_ten(decimals + 1);
   u128 n = 0;

@@ -18,6 +18,10 @@ namespace xas {
 // 16 columns; "NaN", "Infinity" and "-Infinity" right-aligned in 16 columns.
 void put_freeform_real(char* out, float value);
 
+// The same rendering by the general path, which put_freeform_real falls back
+// on where its fast path does not reach (and which the tests hold it to).
+void put_freeform_real_general(char* out, float value);
+
 // Builds one record; line() gives it without its line feed.
 class FreeFormRecord {
  public:

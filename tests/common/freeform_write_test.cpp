@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "support/expected_text.h"
 
@@ -88,6 +91,26 @@ TEST(FreeFormRecord, ResultFileLines) {
             " SET LIMITS X 0    10.0000000      ");
   EXPECT_EQ(FreeFormRecord().add_text("# average r m s noise = ").add_real(0.0123f).line(),
             " # average r m s noise =    1.22999996E-02");
+}
+
+// The fast path against the general one it falls back on: every 509th float
+// (both signs, every exponent), and the edges of its ranges.
+TEST(FreeFormReal, FastPathWritesWhatTheGeneralPathWrites) {
+  std::vector<float> values = {0.0f, -0.0f, 0.1f, std::nextafter(0.1f, 0.0f), 1.0f, 1e9f,
+                               std::nextafter(1e9f, 0.0f), 999999936.0f, 1e-11f, 1e-12f,
+                               1e-45f, 3.4028235e38f, 9.99999994e-01f, 0.5f};
+  for (std::uint64_t bits = 0; bits < (1ULL << 32); bits += 509) {
+    const std::uint32_t b = static_cast<std::uint32_t>(bits);
+    float f;
+    std::memcpy(&f, &b, sizeof f);
+    values.push_back(f);
+  }
+  for (float v : values) {
+    char fast[16], general[16];
+    put_freeform_real(fast, v);
+    put_freeform_real_general(general, v);
+    ASSERT_EQ(std::string(fast, 16), std::string(general, 16)) << std::hexfloat << v;
+  }
 }
 
 TEST(FreeFormRecordDeathTest, OverlongRecordAborts) {
