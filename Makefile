@@ -5,6 +5,7 @@
 # make install   installs the program, its manual page, gnuplot scripts and Python
 #                module under PREFIX
 # make deb       builds the Debian package
+# make sincos-check  every float through the vector sine and cosine, against the C library
 # make bench     times each stage and whole runs
 # make fuzz      runs each fuzz target for FUZZ_SECONDS seconds
 # Each first installs the Debian packages it needs that are missing
@@ -20,7 +21,7 @@ export JOBS
 # directory they enter and leave.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all program demo test check test-sanitize install deb bench fuzz clean
+.PHONY: all program demo test check test-sanitize install deb sincos-check bench fuzz clean
 
 all: program
 
@@ -56,6 +57,11 @@ deb:
 	@echo "packaging..."
 	@scripts/quietly $(BUILD)/package.log cpack -G DEB --config $(BUILD)/CPackConfig.cmake -B $(BUILD)
 	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/package: \1/p' $(BUILD)/package.log
+
+sincos-check:
+	@scripts/install-deps test
+	@scripts/build $(BUILD) sincos_exhaustive -DXAS_TESTS=ON
+	@$(BUILD)/tests/sincos_exhaustive
 
 bench:
 	@scripts/install-deps bench
