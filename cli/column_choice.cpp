@@ -26,7 +26,8 @@ std::string label_list(const TableHead& head) {
   return list;
 }
 
-// The column number of one item of the user's list.
+}  // namespace
+
 bool column_of(const TableHead& head, const ColumnRef& ref, const std::string& option,
                int* column, std::string* refusal) {
   if (ref.label.empty()) {
@@ -50,8 +51,6 @@ bool column_of(const TableHead& head, const ColumnRef& ref, const std::string& o
   *column = found[0];
   return true;
 }
-
-}  // namespace
 
 bool chosen_channel(const std::string& path, const TableHead& head,
                     const std::vector<ColumnRef>& columns,

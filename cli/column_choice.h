@@ -16,6 +16,12 @@ struct ColumnRef {
   std::string label;  // the label, matched without regard to case
 };
 
+// The column number of one item of a column list given with `option` (a
+// number, or a name the file's head gives one column); fails with a message
+// naming the option when no column, or more than one, has the name.
+bool column_of(const TableHead& head, const ColumnRef& ref, const std::string& option,
+               int* column, std::string* refusal);
+
 // The channel of the user's choice:
 // - `columns` of 2 items (E, MU): absorption column MU;
 // - `columns` of 3 items (E, I0, I1): absorption ln(I0/I1);

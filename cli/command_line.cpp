@@ -80,7 +80,27 @@ int run_command_line(int argc, char** argv) {
   if (options.xdi) more_extensions.insert(more_extensions.end(), std::begin(kXdiSuffixes),
                                           std::end(kXdiSuffixes));
   choose_bases(options.outdir, more_extensions, jobs);
-  if (!run_series(options, jobs, &err)) {
+  // The merge's result base: the first file's, "_merged" added, numbered
+  // where a base of the call has it.
+  Job merged;
+  if (options.merge) {
+    std::string first = "xasreduce";
+    for (const Job& job : jobs)
+      if (!job.base.empty()) {
+        first = job.base;
+        break;
+      }
+    std::string base = first + "_merged";
+    for (int n = 2;; ++n) {
+      bool taken = false;
+      for (const Job& job : jobs) taken = taken || job.base == base;
+      if (!taken) break;
+      base = first + "_merged-" + std::to_string(n);
+    }
+    merged.base = base;
+    merged.path = base;
+  }
+  if (!run_series(options, jobs, &merged, &err)) {
     error_line("xasreduce: " + err);
     return 2;
   }

@@ -16,7 +16,7 @@ namespace {
 
 enum class Opt {
   columns, fluorescence, ncol, dspacing, e0, kmin, kmax, kweight, dk, rmax,
-  topdrawer, xdi, outdir, jobs, png, svg, quiet, help, version
+  topdrawer, xdi, align, reference, merge, report, outdir, jobs, png, svg, quiet, help, version
 };
 
 struct OptionEntry {
@@ -24,6 +24,7 @@ struct OptionEntry {
   char short_name;  // 0: long form only
   const char* long_name;
   bool takes_value;
+  bool optional_value = false;  // a value only as --name=VALUE
 };
 
 constexpr OptionEntry kOptions[] = {
@@ -33,6 +34,8 @@ constexpr OptionEntry kOptions[] = {
     {Opt::kmax, 0, "kmax", true},           {Opt::kweight, 0, "kweight", true},
     {Opt::dk, 0, "dk", true},               {Opt::rmax, 0, "rmax", true},
     {Opt::topdrawer, 't', "topdrawer", false}, {Opt::xdi, 0, "xdi", false},
+    {Opt::align, 0, "align", false, true},  {Opt::reference, 0, "reference", true},
+    {Opt::merge, 0, "merge", false},        {Opt::report, 0, "report", true},
     {Opt::outdir, 'o', "outdir", true},     {Opt::jobs, 'j', "jobs", true},
     {Opt::png, 0, "png", false},            {Opt::svg, 0, "svg", false},
     {Opt::quiet, 'q', "quiet", false},      {Opt::help, 'h', "help", false},
@@ -206,6 +209,34 @@ bool apply(const OptionEntry& entry, const std::string& option, std::string_view
       return true;
     case Opt::topdrawer: o->topdrawer = true; return true;
     case Opt::xdi: o->xdi = true; return true;
+    case Opt::align: {
+      o->align = true;
+      o->choice.reference = true;
+      if (value.empty()) return true;
+      double e = 0.0;
+      if (parse_real(value, &e) && e >= 200.0 && e < 1.0e6) {
+        o->align_to = static_cast<float>(e);
+        return true;
+      }
+      *err = option + "=EV takes the energy (eV, 200 or more) to align the reference edges on, not " +
+             quote(value);
+      return false;
+    }
+    case Opt::reference:
+      o->align = true;
+      o->choice.reference = true;
+      return parse_column_list(value, option,
+                               "1 column (the reference's absorption, or its intensity behind the"
+                               " reference foil) or 2 (I1,IREF)",
+                               1, 2, &o->choice.reference_columns, err);
+    case Opt::merge: o->merge = true; return true;
+    case Opt::report:
+      if (value.empty()) {
+        *err = option + " needs the name of the page to write";
+        return false;
+      }
+      o->report = std::string(value);
+      return true;
     case Opt::png: o->png = true; return true;
     case Opt::svg: o->svg = true; return true;
     case Opt::quiet: o->quiet = true; return true;
@@ -272,7 +303,7 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
       }
       std::string_view value;
       if (eq != std::string_view::npos) {
-        if (!entry->takes_value) {
+        if (!entry->takes_value && !entry->optional_value) {
           *err = "option " + option + " takes no value";
           return false;
         }
@@ -351,6 +382,15 @@ std::string usage_text() {
       "  -t, --topdrawer        also the four TopDrawer scripts\n"
       "      --xdi              also BASE_norm.xdi, BASE_chi.xdi and BASE_ft.xdi: XDI\n"
       "                         files with named columns for other XAS tools\n"
+      "      --align            shift each file's energies so that its reference's edge\n"
+      "                         (irefer, i2, murefer ...) falls on the first file's;\n"
+      "                         --align=EV: on EV. The summary gains shift_eV\n"
+      "      --reference COL    the reference channel: its absorption, or (with I1) its\n"
+      "                         intensity behind the reference foil; COL,COL: ln(A/B)\n"
+      "      --merge            also the noise-weighted average of the call's spectra,\n"
+      "                         reduced as BASE_merged (after --align, aligned)\n"
+      "      --report PAGE      a page of the series (PAGE.html): summary table,\n"
+      "                         pictures (with gnuplot); one file, no network\n"
       "  -o, --outdir DIR       results in DIR, created when missing (default: .)\n"
       "  -j, --jobs N           spectra reduced at once (default: one per core)\n"
       "      --png              also draw BASE.png of each spectrum (needs gnuplot)\n"

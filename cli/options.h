@@ -11,6 +11,7 @@
 // existing command line means.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +23,15 @@
 namespace xas {
 
 struct Options {
-  FileChoice choice;                    // -c, -f, -n, --dspacing
+  FileChoice choice;                    // -c, -f, -n, --dspacing, --reference
   EdgeRule e0;                          // --e0: smooth or an energy; the specified one by default
   TransformChoice parameters;           // --kmin --kmax --kweight --dk --rmax (NaN: not given)
   bool topdrawer = false;               // -t: also the four TopDrawer scripts
   bool xdi = false;                     // --xdi: also BASE_norm.xdi, BASE_chi.xdi, BASE_ft.xdi
+  bool align = false;                   // --align: shift each file onto its reference's edge
+  float align_to = NAN;                 // --align=EV: that edge energy (eV); NaN: the first file's
+  bool merge = false;                   // --merge: also the average of the call's spectra
+  std::string report;                   // --report: the page of the series ("": none)
   bool png = false;                     // --png: also BASE.png
   bool svg = false;                     // --svg: also BASE.svg
   bool quiet = false;                   // -q: no progress line

@@ -97,9 +97,31 @@ bool load_file(const std::string& path, const FileChoice& choice, LoadedFile* fi
              " gives, is not a measured one; give absolute energies";
   }
   file->screen = screen.take();
+  if (loaded && choice.reference)
+    file->reference = reference_edge(head, text, file->request, choice.reference_columns);
   if (loaded) return true;
   *err = file->refusal(*err);
   return false;
+}
+
+void load_points_file(const std::string& name, const std::vector<float>& energy,
+                      const std::vector<float>& mu, const std::string& words, LoadedFile* file,
+                      Data& data) {
+  file->path = name;
+  Request& r = file->request;
+  r.path = name;
+  r.name = shown_name(name);
+  r.ncol = 2;
+  r.rules = command_line_rules();
+  r.channel = words;
+  file->channel = "col 2";
+  file->words = words;
+  file->log_note = " ... channel reduced: " + words;
+  TextOut screen;
+  banner(screen);
+  show_data_file(r, screen);
+  load_points(r, energy, mu, screen, data);
+  file->screen = screen.take();
 }
 
 }  // namespace xas

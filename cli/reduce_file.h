@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/column_choice.h"
+#include "cli/reference.h"
 #include "common/records.h"
 #include "common/warnings.h"
 #include "driver/request.h"
@@ -20,12 +21,15 @@ namespace xas {
 
 struct Reduction;
 
-// How a file's channel is read: the options -c, -f, -n and --dspacing.
+// How a file's channel is read: the options -c, -f, -n and --dspacing, and
+// whether its reference channel is wanted (--align, --reference).
 struct FileChoice {
   std::vector<ColumnRef> columns;       // 2 items (E,MU) or 3 (E,I0,I1); empty: not given
   std::vector<ColumnRef> fluorescence;  // 3 items (E,IF,I0); empty: not given
   int ncol = 0;                         // 0: counted on the table's first line
   double dspacing = 0.0;                // above 0: the energy column is a crystal angle
+  bool reference = false;               // also the reference channel's edge (--align)
+  std::vector<ColumnRef> reference_columns;  // --reference; empty: by the names
 };
 
 // A data file loaded for its reduction.
@@ -44,6 +48,7 @@ struct LoadedFile {
   std::vector<std::string> choice_warnings;  // of the channel choice
   Warnings input;        // about how the table was read
   std::string in_channel;  // " (in the channel X)" when the file's names chose it
+  ReferenceEdge reference;  // when asked for
 
   // A refusal, with what may explain it: the input warnings, the channel.
   std::string refusal(const std::string& why) const { return input.refusal(why + in_channel); }
@@ -63,5 +68,13 @@ XdiHead xdi_head(const LoadedFile& file);
 // spectrum, no channel can be read or its points cannot carry a reduction.
 bool load_file(const std::string& path, const FileChoice& choice, LoadedFile* file, Data& data,
                std::string* err);
+
+// A spectrum given as numbers (energies in eV, or keV as the reader detects;
+// the merge of a series, the library's arrays) loaded as a two-column table
+// called `name` would be, with the screen the dialogue would show; `words`
+// says what it is, for BASE.log.
+void load_points_file(const std::string& name, const std::vector<float>& energy,
+                      const std::vector<float>& mu, const std::string& words, LoadedFile* file,
+                      Data& data);
 
 }  // namespace xas

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -17,6 +19,7 @@
 #include "cli/channels.h"
 #include "cli/column_choice.h"
 #include "cli/formats/head.h"
+#include "cli/merge.h"
 #include "cli/pictures.h"
 #include "cli/reduce_file.h"
 #include "common/error_stream.h"
@@ -121,6 +124,7 @@ namespace {
 struct Settings {
   const Options* options = nullptr;
   int threads = 1;  // threads of each reduction
+  float align_target = NAN;  // eV: where --align puts the reference edges
 };
 
 // The kinds of picture asked for: "png", "svg", both or none.
@@ -201,14 +205,20 @@ class Committer {
   std::thread thread_;
 };
 
-// Reduces one file: read once, its columns chosen from its head, its table
-// loaded, reduced, its result set (with BASE.log, the screen the dialogue
-// would have shown) and its pictures committed.
-void reduce_job(const Settings& s, Job& job, Reduction& r) {
+// The digits of a shift with its sign: "+0.35", "-1.20".
+std::string signed_ev(float shift) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.3f", static_cast<double>(shift));
+  return text;
+}
+
+// Reduces a loaded spectrum (a file's, or the merge's) into the job: its
+// result set (with BASE.log, the screen the dialogue would have shown) and
+// its pictures, committed later.
+void reduce_loaded(const Settings& s, Job& job, Reduction& r, LoadedFile& file,
+                   std::vector<std::string> warnings) {
   const Options& o = *s.options;
-  LoadedFile file;
   std::string err;
-  if (!load_file(job.path, o.choice, &file, r.data, &err)) return refuse(job, err);
   Request request = file.request;
   request.itop = o.topdrawer ? 1 : 0;
   FileOutcome& out = job.outcome;
@@ -226,6 +236,30 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
   results.device = file.device;
   results.inode = file.inode;
   if (o.xdi) results.xdi = xdi_head(file);
+  // Alignment: the energies shifted so that the reference's edge falls on
+  // the call's.
+  if (o.align && job.merged == nullptr) {
+    const ReferenceEdge& ref = file.reference;
+    if (!ref.found) {
+      warnings.push_back("not aligned: " + ref.why);
+    } else if (std::isnan(s.align_target)) {
+      warnings.push_back("not aligned: no file of the call has a reference channel whose edge"
+                         " could be found");
+    } else {
+      const float shift = s.align_target - ref.e0;
+      for (int i = 1; i <= r.data.n; ++i) r.data.energy(i) = r.data.energy(i) + shift;
+      out.shifted = true;
+      out.shift = shift;
+      results.log_note += "\n ... energies shifted by " + signed_ev(shift) +
+                          " eV: the edge of the reference " + ref.label + " at " +
+                          report_digits(ref.e0) + " eV put on " + report_digits(s.align_target) +
+                          " eV";
+    }
+  }
+  if (o.merge && job.merged == nullptr) {
+    job.energy = r.data.energy.values();
+    job.mu = r.data.absorption.values();
+  }
   const std::vector<std::string> terms = picture_terms(o);
   for (const std::string& term : terms) results.more_names.push_back(job.base + "." + term);
   std::vector<std::string> notes;
@@ -253,24 +287,119 @@ void reduce_job(const Settings& s, Job& job, Reduction& r) {
   };
   if (!reduce(settings, r, &err)) return refuse(job, file.refusal(err));
   out.warnings = file.warnings(r);
+  out.warnings.insert(out.warnings.end(), warnings.begin(), warnings.end());
   out.notes = r.notes;
-  if (!terms.empty()) values = picture_values(request, r);
+  values = picture_values(request, r);
   TextOut tail;  // the rest of the screen: in BASE.log only
   if (!writer.prepare(r, screen.text(), tail, &err)) return refuse(job, err);
   out.warnings.insert(out.warnings.end(), notes.begin(), notes.end());
   set_report_values(r, &out);
+  job.values = values;
+  job.gabs = path_in(o.outdir, job.base + ".gabs");
+  job.gexa = path_in(o.outdir, job.base + ".gexa");
   job.gfou = path_in(o.outdir, job.base + ".gfou");
+}
+
+// Reduces one file: read once, its columns chosen from its head, its table
+// loaded and reduced.
+void reduce_job(const Settings& s, Job& job, Reduction& r) {
+  LoadedFile file;
+  std::string err;
+  if (!load_file(job.path, s.options->choice, &file, r.data, &err)) return refuse(job, err);
+  reduce_loaded(s, job, r, file, {});
+}
+
+// The edge of the first reference of the call, in the order of the files:
+// where every other file's reference edge is put. NaN when no file has one.
+float first_reference_edge(const Options& options, const std::vector<Job>& jobs,
+                           std::string* from) {
+  for (const Job& job : jobs) {
+    if (job.outcome.refused) continue;
+    LoadedFile file;
+    Data data;
+    std::string err;
+    if (load_file(job.path, options.choice, &file, data, &err) && file.reference.found) {
+      *from = job.path;
+      return file.reference.e0;
+    }
+  }
+  return NAN;
+}
+
+// The merge of the reduced spectra, reduced as one more job.
+void reduce_merge(const Settings& s, std::vector<Job>& jobs, Job& merged) {
+  std::vector<MergeInput> inputs;
+  std::vector<const Job*> sources;
+  for (const Job& job : jobs) {
+    if (job.outcome.refused || job.energy.empty()) continue;
+    inputs.push_back({job.path, &job.energy, &job.mu, job.outcome.e0, job.outcome.averaged,
+                      job.outcome.noise});
+    sources.push_back(&job);
+  }
+  const MergePlan plan = plan_merge(inputs);
+  merged.merged = &merged;
+  if (plan.used < 2) {
+    merged.outcome.channel = "merged";
+    std::string why = "--merge: " + std::to_string(plan.used) +
+                      (plan.used == 1 ? " spectrum" : " spectra") +
+                      " to average, fewer than 2";
+    for (const std::string& left : plan.left_out) why += "; " + left;
+    return refuse(merged, why);
+  }
+  std::vector<float> energy, mu;
+  merge_spectra(inputs, plan, &energy, &mu);
+  std::string words = "the weighted average of " + std::to_string(plan.used) + " spectra:";
+  std::string note = "merged from";
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (plan.weights[i] <= 0.0) continue;
+    char weight[32];
+    std::snprintf(weight, sizeof weight, "%.3f", plan.weights[i]);
+    words += " " + inputs[i].name + " (weight " + weight + ")";
+    note += std::string(note == "merged from" ? " " : ", ") + inputs[i].name + " (weight " +
+            weight + ")";
+  }
+  Reduction r;
+  LoadedFile file;
+  load_points_file(merged.path, energy, mu, words, &file, r.data);
+  file.channel = "merged";
+  std::string err;
+  if (!check_points(r.data, quote(merged.path), &err)) return refuse(merged, err);
+  reduce_loaded(s, merged, r, file, plan.left_out);
+  merged.outcome.notes.insert(merged.outcome.notes.begin(), note);
+  std::string ignored;
+  if (merged.pending != nullptr && !merged.pending->commit(&err)) refuse(merged, err);
+  merged.pending.reset();
+}
+
+// The job's row of the summary, and its refusal or warnings on the error
+// stream.
+void show(Job& job, const Options& options, Progress& progress, TextOut& out, int* refused) {
+  job.outcome.path = job.path;
+  if (job.outcome.refused) {
+    ++*refused;
+    progress.say("xasreduce: " + job.path + ": refused: " + job.outcome.refusal);
+  } else {
+    for (const std::string& text : job.outcome.warnings)
+      progress.say("xasreduce: " + job.path + ": warning: " + text);
+  }
+  out.line(summary_row(job.outcome, options.align));
+  out.flush();
 }
 
 }  // namespace
 
-bool run_series(const Options& options, std::vector<Job>& jobs, std::string* err) {
+bool run_series(const Options& options, std::vector<Job>& jobs, Job* merged, std::string* err) {
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const int workers = std::max(1, std::min(options.jobs > 0 ? options.jobs : cores,
                                            static_cast<int>(jobs.size())));
   Settings settings;
   settings.options = &options;
   settings.threads = std::max(1, cores / workers);
+  if (options.align) {
+    std::string from;
+    settings.align_target =
+        std::isnan(options.align_to) ? first_reference_edge(options, jobs, &from) : options.align_to;
+  }
 
   std::mutex lock;
   std::condition_variable finished;
@@ -298,7 +427,7 @@ bool run_series(const Options& options, std::vector<Job>& jobs, std::string* err
 
   TextOut out(1);
   Progress progress(!options.quiet && ::isatty(2), static_cast<int>(jobs.size()));
-  out.line(summary_header());
+  out.line(summary_header(options.align));
   out.flush();
   int refused = 0;
   std::size_t shown = 0;
@@ -312,22 +441,16 @@ bool run_series(const Options& options, std::vector<Job>& jobs, std::string* err
         const std::lock_guard<std::mutex> hold(lock);
         if (shown == jobs.size() || !jobs[shown].done) break;
       }
-      Job& job = jobs[shown];
-      job.outcome.path = job.path;
-      if (job.outcome.refused) {
-        ++refused;
-        progress.say("xasreduce: " + job.path + ": refused: " + job.outcome.refusal);
-      } else {
-        for (const std::string& text : job.outcome.warnings)
-          progress.say("xasreduce: " + job.path + ": warning: " + text);
-      }
-      out.line(summary_row(job.outcome));
-      out.flush();
+      show(jobs[shown], options, progress, out, &refused);
       ++shown;
     }
     progress.draw(static_cast<int>(shown) - refused, refused);
   }
   for (std::thread& thread : threads) thread.join();
+  if (options.merge && merged != nullptr) {
+    reduce_merge(settings, jobs, *merged);
+    show(*merged, options, progress, out, &refused);
+  }
   progress.end();
   if (!out.flush()) {
     *err = "cannot write the summary to standard output: " + system_error_text(out.error());

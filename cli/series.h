@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/pictures.h"
 #include "cli/summary.h"
 #include "driver/result_files.h"
 
@@ -23,9 +24,15 @@ struct Job {
   dev_t device = 0;
   ino_t inode = 0;
   FileOutcome outcome;
-  std::string gfou;   // the path of its .gfou file, when reduced
+  // Its result files, when reduced, and what its picture shows.
+  std::string gabs, gexa, gfou;
+  PictureValues values;
   std::unique_ptr<ResultWriter> pending;  // its result set, written and waiting for its commit
   bool done = false;
+  // For --merge: its points as reduced (eV, aligned); the merge's own job
+  // points to itself.
+  std::vector<float> energy, mu;
+  const Job* merged = nullptr;
 };
 
 // The result base names of the call's files: the dialogue's, except that
@@ -37,8 +44,10 @@ void choose_bases(const std::string& directory, const std::vector<std::string>& 
                   std::vector<Job>& jobs);
 
 // Reduces every job and writes the summary to standard output (and each
-// refusal and warning to the error stream) in the order of the jobs.
+// refusal and warning to the error stream) in the order of the jobs; with
+// --merge, then the merge of them as one more job, `merged`, whose path is
+// its result base name.
 // Returns false when standard output could not be written.
-bool run_series(const Options& options, std::vector<Job>& jobs, std::string* err);
+bool run_series(const Options& options, std::vector<Job>& jobs, Job* merged, std::string* err);
 
 }  // namespace xas

@@ -43,22 +43,24 @@ void set_report_values(const Reduction& r, FileOutcome* out) {
   out->noise = r.noise.sxave;
 }
 
-std::string summary_header() {
-  return "file\tstatus\tchannel\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\tmessage";
+std::string summary_header(bool shift) {
+  return std::string("file\tstatus\tchannel\tpoints\te0_eV\tslope\tjump\tewl_eV\thwl\tnoise\t") +
+         (shift ? "shift_eV\t" : "") + "message";
 }
 
-std::string summary_row(const FileOutcome& o) {
+std::string summary_row(const FileOutcome& o, bool shift) {
   std::vector<std::string> cells{cell(o.path)};
   if (o.refused) {
     cells.push_back("refused");
     cells.push_back(cell(o.channel));
-    for (int i = 0; i < 7; ++i) cells.emplace_back();
+    for (int i = 0; i < (shift ? 8 : 7); ++i) cells.emplace_back();
     cells.push_back(cell(o.refusal));
   } else {
     cells.insert(cells.end(), {"ok", cell(o.channel), std::to_string(o.points), report_digits(o.e0),
                                report_digits(o.slope), report_digits(o.jump), report_digits(o.ewl),
-                               report_digits(o.hwl), o.averaged ? report_digits(o.noise) : "",
-                               cell(join(messages(o)))});
+                               report_digits(o.hwl), o.averaged ? report_digits(o.noise) : ""});
+    if (shift) cells.push_back(o.shifted ? report_digits(o.shift) : "");
+    cells.push_back(cell(join(messages(o))));
   }
   std::string row;
   for (const std::string& c : cells) row += (row.empty() ? "" : "\t") + c;

@@ -23,18 +23,21 @@ struct FileOutcome {
   float noise = 0;
   std::vector<std::string> warnings;  // of the reduction, then of its pictures
   std::vector<std::string> notes;     // what it was asked otherwise than specified, what it is
+  bool shifted = false;  // --align moved its energies
+  float shift = 0;       // by this many eV
 };
 
 // Sets the report's values of a reduction that stood: the points, E0,
 // slope, jump, EWL, HWL and the average noise.
 void set_report_values(const Reduction& reduction, FileOutcome* outcome);
 
-// The header line of the summary, without its line feed.
-std::string summary_header();
+// The header line of the summary, without its line feed; `shift`: with the
+// column shift_eV (--align) before the message.
+std::string summary_header(bool shift = false);
 
 // The row of one FILE, without its line feed; no tab or line end inside a
 // cell breaks the table.
-std::string summary_row(const FileOutcome& outcome);
+std::string summary_row(const FileOutcome& outcome, bool shift = false);
 
 // The progress line on a terminal: done/total, refused so far, elapsed time.
 class Progress {

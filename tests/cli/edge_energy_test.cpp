@@ -18,6 +18,7 @@
 
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
+#include "support/series_data.h"
 
 namespace xas::test {
 namespace {
@@ -25,56 +26,8 @@ namespace {
 constexpr double kCopperE0 = 8981.10;
 constexpr double kCopperJump = 2.501;
 
-// Gaussian numbers by Box and Muller from the 32-bit Mersenne twister, whose
-// sequence the standard fixes, so that the series is the same everywhere.
-class Gauss {
- public:
-  explicit Gauss(std::uint32_t seed) : engine_(seed) {}
-  double operator()() {
-    const double u1 = (engine_() + 0.5) / 4294967296.0;
-    const double u2 = (engine_() + 0.5) / 4294967296.0;
-    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
-  }
-
- private:
-  std::mt19937 engine_;
-};
-
-struct Row {
-  std::string file, status;
-  double e0 = 0;
-  std::string message;
-};
-
-std::vector<Row> summary(const std::string& out) {
-  std::vector<Row> rows;
-  const std::vector<std::string> lines = split_lines(out);
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::vector<std::string> cells;
-    std::size_t at = 0;
-    for (;;) {
-      const std::size_t tab = lines[i].find('\t', at);
-      cells.push_back(lines[i].substr(at, tab == std::string::npos ? tab : tab - at));
-      if (tab == std::string::npos) break;
-      at = tab + 1;
-    }
-    Row row;
-    row.file = cells.at(0);
-    row.status = cells.at(1);
-    row.e0 = cells.at(4).empty() ? NAN : std::stod(cells.at(4));
-    row.message = cells.at(10);
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 TEST(EdgeEnergy, NoisyCopperSeries) {
-  std::vector<std::pair<double, double>> points;
-  for (const std::string& line : split_lines(read_file(example("cu_foil.dat")))) {
-    if (line.empty() || line[0] == '#') continue;
-    double e = 0, a = 0;
-    if (std::sscanf(line.c_str(), "%lf %lf", &e, &a) == 2) points.push_back({e, a});
-  }
+  const std::vector<std::pair<double, double>> points = copper_points();
   ScratchDir dir;
   Gauss gauss(20261209);
   const double levels[] = {0.1, 0.2, 0.3};
@@ -95,23 +48,24 @@ TEST(EdgeEnergy, NoisyCopperSeries) {
     args.insert(args.end(), files.begin(), files.end());
     const ProgramResult r = run_program(dir.path(), "", args);
     EXPECT_NE(r.status, 2) << r.err;
-    return summary(r.out);
+    return summary_rows(r.out);
   };
-  const std::vector<Row> plain = run({"-q", "-o", "plain"});
-  const std::vector<Row> smooth = run({"-q", "-o", "smooth", "--e0", "smooth"});
+  const std::vector<SummaryRow> plain = run({"-q", "-o", "plain"});
+  const std::vector<SummaryRow> smooth = run({"-q", "-o", "smooth", "--e0", "smooth"});
   ASSERT_EQ(plain.size(), files.size());
   ASSERT_EQ(smooth.size(), files.size());
-  for (const Row& row : plain) {
-    EXPECT_EQ(row.status, "ok") << row.file << ": " << row.message;
-    EXPECT_LE(std::fabs(row.e0 - kCopperE0), 3.0) << row.file << ": " << row.message;
+  for (const SummaryRow& row : plain) {
+    EXPECT_EQ(row.at("status"), "ok") << row.at("file") << ": " << row.at("message");
+    EXPECT_LE(std::fabs(number(row, "e0_eV") - kCopperE0), 3.0)
+        << row.at("file") << ": " << row.at("message");
   }
   for (std::size_t level = 0; level < 3; ++level) {
     std::vector<double> e0;
     for (std::size_t k = 0; k < 30; ++k) {
-      const Row& row = smooth[level * 30 + k];
-      EXPECT_EQ(row.status, "ok") << row.file << ": " << row.message;
-      EXPECT_NE(row.message.find("--e0 smooth"), std::string::npos) << row.message;
-      e0.push_back(row.e0);
+      const SummaryRow& row = smooth[level * 30 + k];
+      EXPECT_EQ(row.at("status"), "ok") << row.at("file") << ": " << row.at("message");
+      EXPECT_NE(row.at("message").find("--e0 smooth"), std::string::npos) << row.at("message");
+      e0.push_back(number(row, "e0_eV"));
     }
     std::sort(e0.begin(), e0.end());
     EXPECT_LE(e0.back() - e0.front(), 1.0) << "noise " << levels[level] << " %";
