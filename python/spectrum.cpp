@@ -83,18 +83,18 @@ std::shared_ptr<Spectrum> Spectrum::from_points(const std::string& name,
   s->name_ = name;
   s->edge_rule_ = options.e0;
   s->parameters_ = options.parameters;
-  Request& request = s->request_;
-  request.path = name;
-  request.name = shown_name(name);
-  request.ncol = 2;
-  request.rules = command_line_rules();
-  request.channel = "the absorption given";
-  s->log_note_ = " ... channel reduced: the absorption given as numbers (Python module)";
-  s->xdi_.source = name;
-  s->xdi_.channel = "the absorption given as numbers";
   // Single precision, as the reader rounds each number it reads.
   for (double e : energy) s->energy_.push_back(static_cast<float>(e));
   for (double a : absorption) s->absorption_.push_back(static_cast<float>(a));
+  LoadedFile file;
+  Data data;
+  load_points_file(name, s->energy_, s->absorption_, "the absorption given as numbers (Python module)",
+                   &file, data);
+  s->request_ = file.request;
+  s->screen_ = file.screen;
+  s->log_note_ = file.log_note;
+  s->xdi_.source = name;
+  s->xdi_.channel = "the absorption given as numbers";
   s->outcome_.path = name;
   s->outcome_.channel = "mu given";
   s->reduce_input(threads);
@@ -103,15 +103,9 @@ std::shared_ptr<Spectrum> Spectrum::from_points(const std::string& name,
 
 void Spectrum::reduce_input(int threads) {
   auto r = std::make_unique<Reduction>();
+  // The points as loaded (the energies in eV), their screen lines kept.
   TextOut screen;
-  const bool first = screen_.empty();
-  if (first) {
-    banner(screen);
-    show_data_file(request_, screen);
-  }
-  // The points as loaded; a file's energies are in eV already.
   load_points(request_, energy_, absorption_, screen, r->data);
-  if (first) screen_ = screen.take();
   std::string err;
   if (!check_points(r->data, "'" + name_ + "'", &err)) throw Refusal(err, name_);
   ReductionSettings settings;
