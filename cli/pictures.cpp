@@ -114,35 +114,43 @@ PictureValues picture_values(const Request& request, const Reduction& r) {
   return v;
 }
 
+bool render_spectrum(const std::string& directory, const std::string& gabs,
+                     const std::string& gexa, const std::string& gfou, const PictureValues& v,
+                     const std::string& term, const std::string& output, std::string* err) {
+  const std::string scripts = script_directory();
+  if (scripts.empty()) {
+    *err = "the picture scripts (share/xasreduce/panels.gp) are not installed beside the program";
+    return false;
+  }
+  const std::string assignments =
+      assign("gabs", gabs) + assign("gexa", gexa) + assign("gfou", gfou) +
+      assign("output", output) + assign("term", term) + assign("name", v.name) +
+      assign("e0", report_digits(v.e0)) + assign("ewl", report_digits(v.ewl)) +
+      assign("jump", report_digits(v.jump)) +
+      assign("noise", v.averaged ? report_digits(v.noise) : std::string()) +
+      assign("kmin", report_digits(v.kmin)) + assign("kmax", report_digits(v.kmax)) +
+      assign("dk", report_digits(v.dk)) + assign("wh", report_digits(v.wh)) +
+      assign("pre_end", report_digits(v.pre_end)) + assign("fit_start", report_digits(v.fit_start));
+  return run_gnuplot(directory, assignments, scripts + "/panels.gp", err);
+}
+
 bool draw_spectrum(ResultSet& set, const std::string& base, const PictureValues& v,
                    const std::string& term, std::string* err) {
   const std::string name = base + "." + term;
-  const std::string scripts = script_directory();
-  std::string output;
-  bool drawn = false;
-  if (scripts.empty()) {
-    *err = "the picture scripts (share/xasreduce/panels.gp) are not installed beside the program";
-  } else if (!(output = set.add_external(name, err)).empty()) {
-    const std::string assignments =
-        assign("gabs", set.scratch_path(base + ".gabs")) +
-        assign("gexa", set.scratch_path(base + ".gexa")) +
-        assign("gfou", set.scratch_path(base + ".gfou")) + assign("output", output) +
-        assign("term", term) + assign("name", v.name) + assign("e0", report_digits(v.e0)) +
-        assign("ewl", report_digits(v.ewl)) + assign("jump", report_digits(v.jump)) +
-        assign("noise", v.averaged ? report_digits(v.noise) : std::string()) +
-        assign("kmin", report_digits(v.kmin)) + assign("kmax", report_digits(v.kmax)) +
-        assign("dk", report_digits(v.dk)) + assign("wh", report_digits(v.wh)) +
-        assign("pre_end", report_digits(v.pre_end)) +
-        assign("fit_start", report_digits(v.fit_start));
-    drawn = run_gnuplot(set.directory(), assignments, scripts + "/panels.gp", err);
-  }
+  const std::string output = set.add_external(name, err);
+  const bool drawn =
+      !output.empty() &&
+      render_spectrum(set.directory(), set.scratch_path(base + ".gabs"),
+                      set.scratch_path(base + ".gexa"), set.scratch_path(base + ".gfou"), v, term,
+                      output, err);
   // No picture of an earlier reduction stays beside the new results.
   if (!drawn) set.drop(name);
   return drawn;
 }
 
-bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
-                 const std::string& title, const std::string& term, std::string* err) {
+bool render_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
+                   const std::string& title, const std::string& term, const std::string& output,
+                   std::string* err) {
   const std::string scripts = script_directory();
   if (scripts.empty()) {
     *err = "the picture scripts (share/xasreduce/series.gp) are not installed beside the program";
@@ -153,23 +161,43 @@ bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& e
     *err = "cannot write the table of the series: " + system_error_text(table.error());
     return false;
   }
-  std::string text = "index\tfile\te0_eV\tjump\tnoise\tgfou\n";
-  for (const SeriesEntry& e : entries)
-    text += std::to_string(e.place) + "\t" + e.name + "\t" + report_digits(e.e0) + "\t" +
-            report_digits(e.jump) + "\t" + (e.averaged ? report_digits(e.noise) : "") + "\t" +
-            e.gfou + "\n";
+  // Tabs and line ends inside a name would break the table's rows.
+  auto cell = [](std::string text) {
+    for (char& c : text)
+      if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return text;
+  };
+  std::string text =
+      "index\tfile\tstatus\te0_eV\tjump\tnoise\tshift_eV\tgabs\tgexa\tgfou\treduced\n";
+  int count = 0;
+  for (const SeriesEntry& e : entries) {
+    const bool reduced = e.status != "refused";
+    if (reduced) ++count;
+    text += std::to_string(e.place) + "\t" + cell(e.name) + "\t" + e.status + "\t" +
+            (reduced ? report_digits(e.e0) : "") + "\t" + (reduced ? report_digits(e.jump) : "") +
+            "\t" + (reduced && e.averaged ? report_digits(e.noise) : "") + "\t" +
+            (reduced && e.shifted ? report_digits(e.shift) : "") + "\t" + cell(e.gabs) + "\t" +
+            cell(e.gexa) + "\t" + cell(e.gfou) + "\t" + (reduced ? std::to_string(count) : "") +
+            "\n";
+  }
   const int error = write_all(table.fd(), text.data(), text.size());
   if (error != 0) {
     *err = "cannot write the table of the series: " + system_error_text(error);
     return false;
   }
+  return run_gnuplot(directory,
+                     assign("table", table.path()) + assign("output", output) +
+                         assign("term", term) + assign("title", title),
+                     scripts + "/series.gp", err);
+}
+
+bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
+                 const std::string& title, const std::string& term, std::string* err) {
   ResultSet set(directory);
   const std::string name = "xasreduce-series." + term;
   const std::string output = set.add_external(name, err);
   if (output.empty()) return false;
-  if (!run_gnuplot(directory, assign("table", table.path()) + assign("output", output) +
-                                  assign("term", term) + assign("title", title),
-                   scripts + "/series.gp", err)) {
+  if (!render_series(directory, entries, title, term, output, err)) {
     set.drop(name);
     std::string ignored;
     set.commit(&ignored);

@@ -31,6 +31,13 @@ struct PictureValues {
 };
 PictureValues picture_values(const Request& request, const Reduction& reduction);
 
+// Draws the five panels of a spectrum from its result files into `output`,
+// a picture of `term` ("png" or "svg"); gnuplot's messages are kept in a
+// scratch file of `directory` to explain a failure.
+bool render_spectrum(const std::string& directory, const std::string& gabs,
+                     const std::string& gexa, const std::string& gfou, const PictureValues& values,
+                     const std::string& term, const std::string& output, std::string* err);
+
 // Draws the spectrum whose result files are in the set (their temporaries,
 // before the commit) as BASE.<term> (term "png" or "svg") of the set. When it
 // cannot be drawn the earlier picture of that name is removed with the commit
@@ -38,18 +45,28 @@ PictureValues picture_values(const Request& request, const Reduction& reduction)
 bool draw_spectrum(ResultSet& set, const std::string& base, const PictureValues& values,
                    const std::string& term, std::string* err);
 
-// One spectrum of a series, at its place in the series (from 1).
+// One file of a series, at its place in the series (from 1).
 struct SeriesEntry {
   int place = 0;
   std::string name;
+  std::string status;  // "ok", "warned" or "refused"
   float e0 = 0, jump = 0;
   bool averaged = false;
   float noise = 0;
-  std::string gfou;  // the path of its .gfou file
+  bool shifted = false;
+  float shift = 0;
+  std::string gabs, gexa, gfou;  // the paths of its result files, when reduced
 };
 
-// Draws E0, jump and noise against the place in the series and every |FT|
-// overlaid, as DIR/xasreduce-series.<term>.
+// Draws E0, jump, noise (and shift) against the place in the series with
+// the refused and warned files marked, and every reduced spectrum overlaid
+// (normalised absorption, chi(k) k^2, |FT|), into `output`, a picture of
+// `term` ("png" or "svg"); scratch files go to `directory`.
+bool render_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
+                   const std::string& title, const std::string& term, const std::string& output,
+                   std::string* err);
+
+// The same as DIR/xasreduce-series.<term>, committed.
 bool draw_series(const std::string& directory, const std::vector<SeriesEntry>& entries,
                  const std::string& title, const std::string& term, std::string* err);
 
