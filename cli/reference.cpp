@@ -87,8 +87,9 @@ ReferenceEdge reference_edge(const TableHead& head, const DataText& text, const 
   TextOut screen;
   Warnings warnings;
   std::string err;
-  if (!load_table(r, text, screen, warnings, data, &err) || !check_points(data, "its", &err)) {
-    out.why = "the reference channel " + out.label + " cannot be read: " + err;
+  if (!load_table(r, text, screen, warnings, data, &err) ||
+      !check_points(data, "the reference channel " + out.label, &err)) {
+    out.why = err;
     return out;
   }
   energies_to_kev(data, screen);

@@ -348,6 +348,19 @@ void reduce_merge(const Settings& s, std::vector<Job>& jobs, Job& merged) {
   }
   std::vector<float> energy, mu;
   merge_spectra(inputs, plan, &energy, &mu);
+  if (energy.size() < 2) {
+    std::string why = "--merge: the spectra share no energy range:";
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+      if (plan.weights[i] <= 0.0) continue;
+      char range[96];
+      std::snprintf(range, sizeof range, " %.1f-%.1f eV", inputs[i].energy->front(),
+                    inputs[i].energy->back());
+      why += " " + inputs[i].name + range + ";";
+    }
+    why.pop_back();
+    merged.outcome.channel = "merged";
+    return refuse(merged, why);
+  }
   std::string words = "the weighted average of " + std::to_string(plan.used) + " spectra:";
   std::string note = "merged from";
   for (std::size_t i = 0; i < inputs.size(); ++i) {
