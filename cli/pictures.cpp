@@ -98,8 +98,11 @@ bool gnuplot_found() { return on_path("gnuplot"); }
 
 PictureValues picture_values(const Request& request, const Reduction& r) {
   PictureValues v;
-  v.name = std::string(request.name.trimmed());
+  const std::string shown(request.name.trimmed());
+  const std::size_t slash = shown.find_last_of('/');
+  v.name = slash == std::string::npos ? shown : shown.substr(slash + 1);
   v.e0 = r.e0_ev();
+  v.xanes_only = r.xanes_only();
   v.ewl = r.ewl_ev();
   v.jump = r.jump();
   v.averaged = r.noise.averaged;
@@ -125,6 +128,7 @@ bool render_spectrum(const std::string& directory, const std::string& gabs,
   const std::string assignments =
       assign("gabs", gabs) + assign("gexa", gexa) + assign("gfou", gfou) +
       assign("output", output) + assign("term", term) + assign("name", v.name) +
+      assign("warning", v.warning) + assign("xanes", v.xanes_only ? "1" : "") +
       assign("e0", report_digits(v.e0)) + assign("ewl", report_digits(v.ewl)) +
       assign("jump", report_digits(v.jump)) +
       assign("noise", v.averaged ? report_digits(v.noise) : std::string()) +

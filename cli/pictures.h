@@ -22,7 +22,9 @@ bool gnuplot_found();
 
 // What the picture of one spectrum shows besides its result files.
 struct PictureValues {
-  std::string name;  // the data file's name, as the title shows it
+  std::string name;  // the data file's own name (no directories), as the title shows it
+  std::string warning;  // the reduction's warning ("" for none), shown under the title
+  bool xanes_only = false;  // no transform worth showing: drawn as such
   float e0 = 0, ewl = 0, jump = 0;
   bool averaged = false;  // an average noise was found
   float noise = 0;

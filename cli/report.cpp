@@ -75,7 +75,7 @@ th, td { border: 1px solid #ccc; padding: 0.25em 0.5em; text-align: right; verti
 th { background: #eef; cursor: pointer; user-select: none; position: sticky; top: 0; }
 th.sorted-up::after { content: " \25B2"; } th.sorted-down::after { content: " \25BC"; }
 td.text, th.text { text-align: left; }
-td.message { text-align: left; white-space: pre-wrap; max-width: 45em; }
+td.message { text-align: left; white-space: pre-wrap; max-width: 45em; overflow-wrap: anywhere; }
 tr.refused td { background: #fde0e0; } tr.warned td { background: #fff3d6; }
 td.status { font-weight: bold; }
 img { max-width: 100%; border: 1px solid #ddd; }

@@ -290,6 +290,13 @@ void reduce_loaded(const Settings& s, Job& job, Reduction& r, LoadedFile& file,
   out.warnings.insert(out.warnings.end(), warnings.begin(), warnings.end());
   out.notes = r.notes;
   values = picture_values(request, r);
+  // The picture says that the reduction warned, and of what.
+  if (!out.warnings.empty()) {
+    values.warning = out.warnings.front();
+    if (values.warning.size() > 160) values.warning = values.warning.substr(0, 157) + "...";
+    if (out.warnings.size() > 1)
+      values.warning += " (and " + std::to_string(out.warnings.size() - 1) + " more)";
+  }
   TextOut tail;  // the rest of the screen: in BASE.log only
   if (!writer.prepare(r, screen.text(), tail, &err)) return refuse(job, err);
   out.warnings.insert(out.warnings.end(), notes.begin(), notes.end());

@@ -11,6 +11,11 @@
 
 namespace xas {
 
+bool Reduction::xanes_only() const {
+  const float reach = std::min(params.akmax, exafs.n > 0 ? exafs.k(exafs.n) : 0.0f);
+  return !(reach - params.akmin >= kXanesOnly);
+}
+
 bool check_points(const Data& data, const std::string& name, std::string* err) {
   if (data.n == 0) {
     *err = name + " holds no data points";
@@ -92,8 +97,8 @@ bool reduce(const ReductionSettings& settings, Reduction& r, std::string* err) {
     r.notes.push_back("edge energy from the smoothed derivative (--e0 smooth)");
   else if (settings.edge.kind == EdgeRule::given)
     r.notes.push_back("edge energy given (--e0 " + ev(settings.edge.e0) + ")");
-  const float reach = std::min(r.params.akmax, r.exafs.k(r.data.n));
-  if (!(reach - r.params.akmin >= kXanesOnly)) {
+  if (r.xanes_only()) {
+    const float reach = std::min(r.params.akmax, r.exafs.k(r.data.n));
     char buf[96];
     std::snprintf(buf, sizeof buf, "XANES only: the data reach k = %.2f/A, %.2f/A above kmin",
                   static_cast<double>(r.exafs.k(r.data.n)),

@@ -67,6 +67,9 @@ struct Reduction {
   float jump() const { return background.ajump; }
   float ewl_ev() const { return edge.ewl * 1000.0f; }
   float hwl() const { return edge.wl / background.ajump; }
+  // The data reach less than kXanesOnly above kmin: no transform worth
+  // showing.
+  bool xanes_only() const;
 };
 
 // Refuses points the stages cannot work on: none at all, values that are
