@@ -55,5 +55,10 @@ if(XAS_PYTHON_BUILT)
          FILES \"${PROJECT_SOURCE_DIR}/python/xasreduce/__init__.py\")
     file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${packages}/xasreduce\" TYPE MODULE
          FILES \"$<TARGET_FILE:_xasreduce>\")
+    # Stripped where the install strips (--strip, the package).
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${packages}/xasreduce/$<TARGET_FILE_NAME:_xasreduce>\")
+    endif()
   ")
 endif()
