@@ -1,5 +1,5 @@
 // Pictures of reductions, drawn by gnuplot with the program's scripts: the
-// five panels of one spectrum (BASE.png or BASE.svg) and the picture of a
+// six panels of one spectrum (BASE.png or BASE.svg) and the picture of a
 // series. The scripts are found beside the program: in share/xasreduce/ of
 // its own directory (a build tree) or of its parent (an installed program).
 #pragma once
@@ -33,7 +33,7 @@ struct PictureValues {
 };
 PictureValues picture_values(const Request& request, const Reduction& reduction);
 
-// Draws the five panels of a spectrum from its result files into `output`,
+// Draws the six panels of a spectrum from its result files into `output`,
 // a picture of `term` ("png" or "svg"); gnuplot's messages are kept in a
 // scratch file of `directory` to explain a failure.
 bool render_spectrum(const std::string& directory, const std::string& gabs,
