@@ -9,6 +9,7 @@
 #include "cli/report.h"
 #include "cli/series.h"
 #include "common/error_stream.h"
+#include "common/paths.h"
 #include "common/text_out.h"
 #include "common/version.h"
 #include "output/xdi_files.h"
@@ -19,12 +20,6 @@
 namespace xas {
 
 namespace {
-
-// The file's own name, its directories aside.
-std::string file_name(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The picture of the series: every file reduced, at its place.
 // Every file of the call, at its place, for the picture of the series.
@@ -86,7 +81,7 @@ std::string spectrum_svg(const Options& options, const Job& job, bool drawable) 
   std::string err;
   if (options.svg) {
     DataText text;
-    if (read_data_file(dir + "/" + job.base + ".svg", -1, &text, &err) == DataRead::read)
+    if (read_data_file(path_in(dir, job.base + ".svg"), -1, &text, &err) == DataRead::read)
       return text.text;
   }
   const ScratchFile picture(dir, ".svg");
@@ -119,11 +114,8 @@ bool write_report(const Options& options, const std::vector<Job>& jobs, const Jo
       report.note += (report.note.empty() ? "" : " ") + std::string("No picture of the series: ") +
                      why;
   }
-  const std::size_t slash = options.report.find_last_of('/');
-  const std::string directory = slash == std::string::npos ? "." : options.report.substr(0, slash);
-  const std::string name =
-      slash == std::string::npos ? options.report : options.report.substr(slash + 1);
-  ResultSet set(directory);
+  ResultSet set(directory_of(options.report));
+  const std::string name = file_name(options.report);
   return set.add(name, report_page(report), err) && set.commit(err);
 }
 
@@ -157,8 +149,7 @@ int run_command_line(int argc, char** argv) {
   }
   // The page's directory, made ready before anything is reduced.
   if (!options.report.empty()) {
-    const std::size_t slash = options.report.find_last_of('/');
-    if (slash != std::string::npos && !prepare_directory(options.report.substr(0, slash), &err)) {
+    if (!prepare_directory(directory_of(options.report), &err)) {
       error_line("xasreduce: --report: " + err);
       return 2;
     }

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "common/freeform_write.h"
+#include "common/paths.h"
 #include "common/system_error.h"
 #include "common/write_all.h"
 #include "results/files.h"
@@ -98,9 +99,7 @@ bool gnuplot_found() { return on_path("gnuplot"); }
 
 PictureValues picture_values(const Request& request, const Reduction& r) {
   PictureValues v;
-  const std::string shown(request.name.trimmed());
-  const std::size_t slash = shown.find_last_of('/');
-  v.name = slash == std::string::npos ? shown : shown.substr(slash + 1);
+  v.name = file_name(std::string(request.name.trimmed()));
   v.e0 = r.e0_ev();
   v.xanes_only = r.xanes_only();
   v.ewl = r.ewl_ev();

@@ -24,6 +24,7 @@
 #include "cli/reduce_file.h"
 #include "common/error_stream.h"
 #include "common/message_text.h"
+#include "common/paths.h"
 #include "common/system_error.h"
 #include "common/text_out.h"
 #include "common/warnings.h"
@@ -38,16 +39,6 @@
 namespace xas {
 
 namespace {
-
-// The file's own name, its directories aside.
-std::string file_name(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string path_in(const std::string& directory, const std::string& name) {
-  return directory.empty() || directory == "." ? name : directory + "/" + name;
-}
 
 using Identity = std::pair<dev_t, ino_t>;
 
