@@ -402,7 +402,7 @@ std::string usage_text() {
       "A FILE \"-\" is the file of that name, not standard input.\n"
       "\n"
       "Without -c or -f the columns are found by their names, as beamlines write\n"
-      "them: XDI, SPEC (#L), Epics scan files, SSRL, CLS and KEK-PF files (the\n"
+      "them: XDI, spec (#L), Epics scan files, SSRL, CLS and KEK-PF files (the\n"
       "energy from the angle and the header's D=), lists of numbered names, and a\n"
       "last line of names before the table; a table of two numbers per line is\n"
       "energy and absorption. Names, in any case:\n";

@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 line, fits a pre-edge line and a post-edge background, normalises, extracts
 the EXAFS signal chi(k), Fourier-transforms it and estimates the noise. It
 runs as a short dialogue on one spectrum, or from the command line on a
-series, reading the files of the common beamline formats (XDI, SPEC, Epics
+series, reading the files of the common beamline formats (XDI, spec, Epics
 scans, SSRL, CLS, KEK-PF, tables with named columns) and finding the
 sample's channel. It aligns a series on its reference foil, merges repeat
 scans by their noise, and writes gnuplot data files, TopDrawer scripts, XDI

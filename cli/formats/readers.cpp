@@ -126,7 +126,7 @@ bool read_xdi(const Table& t, TableHead* head) {
   return true;
 }
 
-// --- SPEC ----------------------------------------------------------------------
+// --- spec files ----------------------------------------------------------------
 
 bool read_spec(const Table& t, TableHead* head) {
   std::string_view names;
@@ -136,7 +136,7 @@ bool read_spec(const Table& t, TableHead* head) {
     if (line.starts_with("#L ")) names = line.substr(3);
   });
   if (!scan || names.empty()) return false;
-  head->format = "SPEC";
+  head->format = "spec";
   head->names = split_names(names, t.numbers);
   // A file of several scans: this table ends where the next scan begins.
   for (std::size_t i = static_cast<std::size_t>(t.first); i < t.lines.size(); ++i)

@@ -23,7 +23,7 @@ struct Table {
 using Reader = bool (*)(const Table& table, TableHead* head);
 
 bool read_xdi(const Table& table, TableHead* head);       // XDI: "# Column.N: name units"
-bool read_spec(const Table& table, TableHead* head);      // SPEC: "#S" scans, "#L" names
+bool read_spec(const Table& table, TableHead* head);      // spec files: "#S" scans, "#L" names
 bool read_epics(const Table& table, TableHead* head);     // Epics scans: "; D1 = {I0}" and a label line
 bool read_cls(const Table& table, TableHead* head);       // CLS: quoted names on "#(1)" lines
 bool read_kek(const Table& table, TableHead* head);       // KEK-PF: angles, "D=", counter modes

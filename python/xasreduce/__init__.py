@@ -69,7 +69,7 @@ def reduce_file(path, columns=None, fluorescence=None, *, ncol=None, dspacing=No
     """Reduces the data file at `path` as the command line does.
 
     The file is read by the command line's rules: the beamline formats (XDI,
-    SPEC, Epics scans, SSRL, CLS, KEK-PF, tables with a line of names), the
+    spec, Epics scans, SSRL, CLS, KEK-PF, tables with a line of names), the
     sample's channel chosen by the column names and the data, or given:
 
     columns       [E, MU]: the energy and absorption columns, or [E, I0, I1]:

@@ -33,8 +33,8 @@ TEST(Formats, EachFamilyGivesItsTableAndNames) {
       {"XDI", "# XDI/1.0\n# Column.1: energy eV\n# Column.3: itrans\n# Column.2: i0\n# ///\n"
               "#----\n" + rows3,
        "XDI", 7, 3, "energy|i0|itrans"},
-      {"SPEC, names two blanks apart", "#S 1 ascan\n#N 3\n#L Mono Energy  I0  Ion 1\n" + rows3,
-       "SPEC", 4, 3, "Mono Energy|I0|Ion 1"},
+      {"spec, names two blanks apart", "#S 1 ascan\n#N 3\n#L Mono Energy  I0  Ion 1\n" + rows3,
+       "spec", 4, 3, "Mono Energy|I0|Ion 1"},
       {"Epics scan", "; Epics Scan 1 dimensional scan\n; P1 = {Energy} --> pv\n; D1 = {I0}  --> pv\n"
                      "; D2 = {I1}  --> pv\n;---------\n;  P1 D1 D2\n" + rows3,
        "Epics scan", 7, 3, "Energy|I0|I1"},
