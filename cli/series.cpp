@@ -377,7 +377,6 @@ void reduce_merge(const Settings& s, std::vector<Job>& jobs, Job& merged) {
   if (!check_points(r.data, quote(merged.path), &err)) return refuse(merged, err);
   reduce_loaded(s, merged, r, file, plan.left_out);
   merged.outcome.notes.insert(merged.outcome.notes.begin(), note);
-  std::string ignored;
   if (merged.pending != nullptr && !merged.pending->commit(&err)) refuse(merged, err);
   merged.pending.reset();
 }

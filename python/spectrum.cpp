@@ -42,8 +42,8 @@ std::shared_ptr<Spectrum> Spectrum::from_file(const std::string& path, const Opt
   s->name_ = path;
   s->edge_rule_ = options.e0;
   s->parameters_ = options.parameters;
-  s->reduction_ = std::make_unique<Reduction>();
-  Reduction& r = *s->reduction_;
+  auto records = std::make_unique<Reduction>();
+  Reduction& r = *records;
   LoadedFile file;
   std::string err;
   if (!load_file(path, options.choice, &file, r.data, &err)) throw Refusal(err, path);
@@ -56,19 +56,10 @@ std::shared_ptr<Spectrum> Spectrum::from_file(const std::string& path, const Opt
   s->energy_ = r.data.energy.values();
   s->absorption_ = r.data.absorption.values();
   s->outcome_.channel = file.channel;
-  ReductionSettings settings;
-  settings.threads = threads;
-  settings.edge = s->edge_rule_;
-  settings.parameters = s->parameters_;
-  if (!reduce(settings, r, &err)) throw Refusal(file.refusal(err), path, file.channel);
-  s->input_warnings_ = file.read_warnings();
   s->outcome_.path = path;
-  s->outcome_.warnings = s->input_warnings_;
-  s->outcome_.warnings.insert(s->outcome_.warnings.end(), r.warnings.begin(), r.warnings.end());
-  s->outcome_.notes = r.notes;
-  set_report_values(r, &s->outcome_);
-  s->curves_ = reduction_curves(r.data, r.edge, r.background, r.normalised, r.exafs, r.ne0,
-                                r.params);
+  if (!s->reduce_records(r, threads, &err)) throw Refusal(file.refusal(err), path, file.channel);
+  s->input_warnings_ = file.read_warnings();
+  s->take(std::move(records));
   return s;
 }
 
@@ -108,11 +99,19 @@ void Spectrum::reduce_input(int threads) {
   load_points(request_, energy_, absorption_, screen, r->data);
   std::string err;
   if (!check_points(r->data, "'" + name_ + "'", &err)) throw Refusal(err, name_);
+  if (!reduce_records(*r, threads, &err)) throw Refusal(err, name_);
+  take(std::move(r));
+}
+
+bool Spectrum::reduce_records(Reduction& r, int threads, std::string* err) const {
   ReductionSettings settings;
   settings.threads = threads;
   settings.edge = edge_rule_;
   settings.parameters = parameters_;
-  if (!reduce(settings, *r, &err)) throw Refusal(err, name_);
+  return reduce(settings, r, err);
+}
+
+void Spectrum::take(std::unique_ptr<Reduction> r) {
   outcome_.warnings = input_warnings_;
   outcome_.warnings.insert(outcome_.warnings.end(), r->warnings.begin(), r->warnings.end());
   outcome_.notes = r->notes;

@@ -84,6 +84,10 @@ class Spectrum {
   Spectrum() = default;
   // Reduces the input; throws Refusal.
   void reduce_input(int threads);
+  // Reduces the records as the options given ask.
+  bool reduce_records(Reduction& r, int threads, std::string* err) const;
+  // Keeps the records of a reduction that stood, with its outcome and curves.
+  void take(std::unique_ptr<Reduction> r);
   template <typename Io>
   void visit_state(Io& io);
 
